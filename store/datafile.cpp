@@ -1,0 +1,275 @@
+// The data file "apps.tx": version, then each menu's record followed by
+// its entries' records. Records are encoded field by field, little-endian,
+// so the file is the same whatever the width of a pointer in memory.
+#include "store/store.h"
+
+#include <string.h>
+
+#include "shell/shell.h"
+#include "shell/text.h"
+
+const char DATA_FILE_NAME[] = "apps.tx";
+const char DATA_FILE_TEMP_NAME[] = "apps.tx.tmp";
+
+LONG g_dataFileVersion = 0;
+
+static const char OLD_FILE_TEXT[] = "Old data file found.  Please\ndelete it and restart Tolvex.";
+static const char CORRUPT_FILE_TEXT[] = "Corrupt APPS.TX file. Please\ndelete it and restart Tolvex.";
+static const char NO_MEMORY_TEXT[] =
+    "Not enough memory to load the menus.\nTolvex will close and leave APPS.TX as it is.";
+static const char WRITE_FAILED_TEXT[] = "Could not open APPS.TX for write.\nPlease check the file.";
+
+// Offsets within the records.
+enum {
+    MENU_COUNT_AT = 32,
+    APP_WORKDIR_AT = 80,
+    APP_PARAMS_AT = 160,
+    APP_NAME_AT = 190,
+    APP_SEPARATOR_AT = 220
+};
+
+static DWORD GetLE32(const BYTE* p)
+{
+    return static_cast<DWORD>(p[0]) | static_cast<DWORD>(p[1]) << 8 |
+           static_cast<DWORD>(p[2]) << 16 | static_cast<DWORD>(p[3]) << 24;
+}
+
+static void PutLE32(BYTE* p, DWORD value)
+{
+    p[0] = static_cast<BYTE>(value);
+    p[1] = static_cast<BYTE>(value >> 8);
+    p[2] = static_cast<BYTE>(value >> 16);
+    p[3] = static_cast<BYTE>(value >> 24);
+}
+
+// A text field from the file, terminated within the field whatever it holds.
+static void GetText(char* dst, const BYTE* src, size_t size)
+{
+    memcpy(dst, src, size);
+    TerminateField(dst, size);
+}
+
+// A text up to its NUL; the rest of the field stays zero.
+static void PutText(BYTE* dst, const char* src, size_t size)
+{
+    memcpy(dst, src, strnlen(src, size - 1));
+}
+
+// ---- loading ----------------------------------------------------------------
+
+// Reads exactly size bytes; 0 when the file ends first or the read fails.
+static int ReadExact(HANDLE file, BYTE* buffer, DWORD size)
+{
+    DWORD total = 0;
+    while (total < size) {
+        DWORD got = 0;
+        if (!ReadFile(file, buffer + total, size - total, &got, NULL) || got == 0)
+            return 0;
+        total += got;
+    }
+    return 1;
+}
+
+[[noreturn]] static void FailLoad(HANDLE file, const char* text)
+{
+    CloseHandle(file);
+    FatalError(text);
+}
+
+static UserMenu* DecodeMenu(HANDLE file, const BYTE* rec)
+{
+    LONG count = static_cast<LONG>(GetLE32(rec + MENU_COUNT_AT));
+    if (count < 0)
+        FailLoad(file, CORRUPT_FILE_TEXT);
+    UserMenu* menu = NewUserMenu();
+    if (!menu)
+        FailLoad(file, NO_MEMORY_TEXT);
+    GetText(menu->name, rec, MENU_NAME_SIZE);
+    return menu;
+}
+
+static AppItem* DecodeApp(HANDLE file, const BYTE* rec)
+{
+    AppItem* app = NewAppItem();
+    if (!app)
+        FailLoad(file, NO_MEMORY_TEXT);
+    GetText(app->path, rec, APP_PATH_SIZE);
+    GetText(app->workDir, rec + APP_WORKDIR_AT, APP_WORKDIR_SIZE);
+    GetText(app->params, rec + APP_PARAMS_AT, APP_PARAMS_SIZE);
+    GetText(app->name, rec + APP_NAME_AT, APP_NAME_SIZE);
+    app->separatorBefore = GetLE32(rec + APP_SEPARATOR_AT);
+    return app;
+}
+
+void LoadMenuList()
+{
+    HANDLE file = CreateFileA(DATA_FILE_NAME, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, NULL);
+    if (file == INVALID_HANDLE_VALUE) {
+        BuildDefaultMenus();
+        return;
+    }
+    if (GetFileSize(file, NULL) == 0) {
+        CloseHandle(file);
+        BuildDefaultMenus();
+        return;
+    }
+
+    BYTE version[4];
+    if (!ReadExact(file, version, sizeof version) ||
+        static_cast<LONG>(GetLE32(version)) != g_dataFileVersion)
+        FailLoad(file, OLD_FILE_TEXT);
+
+    UserMenu* last = NULL;
+    BYTE menuRec[MENU_RECORD_SIZE];
+    // A partial menu record at the end of the file is dropped.
+    while (ReadExact(file, menuRec, sizeof menuRec)) {
+        UserMenu* menu = DecodeMenu(file, menuRec);
+        AppendUserMenu(last, menu);
+        last = menu;
+
+        LONG count = static_cast<LONG>(GetLE32(menuRec + MENU_COUNT_AT));
+        AppItem* lastApp = NULL;
+        BYTE appRec[APP_RECORD_SIZE];
+        for (LONG i = 0; i < count; i++) {
+            if (!ReadExact(file, appRec, sizeof appRec))
+                FailLoad(file, CORRUPT_FILE_TEXT);
+            AppItem* app = DecodeApp(file, appRec);
+            AppendAppItem(menu, lastApp, app);  // counts the entry
+            lastApp = app;
+        }
+    }
+    CloseHandle(file);
+}
+
+// The Windows directory followed by "\file", or the bare file name when the
+// directory cannot be had or the whole path would not fit the field: the
+// shell then finds the file on its search path, which holds that directory.
+static void WindowsDirPath(char* path, const char* file)
+{
+    char dir[APP_PATH_SIZE];
+    UINT len = GetWindowsDirectoryA(dir, sizeof dir);
+    if (len == 0 || len >= sizeof dir || len + 1 + strlen(file) >= APP_PATH_SIZE) {
+        CopyText(path, APP_PATH_SIZE, file);
+        return;
+    }
+    CopyText(path, APP_PATH_SIZE, dir);
+    AppendText(path, APP_PATH_SIZE, "\\");
+    AppendText(path, APP_PATH_SIZE, file);
+}
+
+struct DefaultApp {
+    const char* name;
+    const char* path;     // a full path, or
+    const char* winFile;  // a file in the Windows directory
+};
+
+static UserMenu* AddDefaultMenu(UserMenu* last, const char* name, const DefaultApp* apps, int n)
+{
+    UserMenu* menu = NewUserMenu();
+    if (!menu)
+        FatalError(NO_MEMORY_TEXT);
+    CopyText(menu->name, MENU_NAME_SIZE, name);
+    AppendUserMenu(last, menu);
+    AppItem* lastApp = NULL;
+    for (int i = 0; i < n; i++) {
+        AppItem* app = NewAppItem();
+        if (!app)
+            FatalError(NO_MEMORY_TEXT);
+        CopyText(app->name, APP_NAME_SIZE, apps[i].name);
+        if (apps[i].path)
+            CopyText(app->path, APP_PATH_SIZE, apps[i].path);
+        else
+            WindowsDirPath(app->path, apps[i].winFile);
+        AppendAppItem(menu, lastApp, app);
+        lastApp = app;
+    }
+    return menu;
+}
+
+void BuildDefaultMenus()
+{
+    static const DefaultApp apps[] = {
+        {"Visual &C++ v4.0", "c:\\vc40\\bin\\msdev.exe", NULL},
+        {"&Word v7.0", "c:\\winword\\winword.exe", NULL},
+    };
+    static const DefaultApp games[] = {
+        {"&Minesweeper", NULL, "winmine.exe"},
+        {"&Solitaire", NULL, "sol.exe"},
+    };
+    UserMenu* first = AddDefaultMenu(NULL, "&Apps", apps, 2);
+    AddDefaultMenu(first, "&Games", games, 2);
+}
+
+// ---- saving -----------------------------------------------------------------
+
+static int WriteAll(HANDLE file, const BYTE* data, DWORD size)
+{
+    DWORD written = 0;
+    return WriteFile(file, data, size, &written, NULL) && written == size;
+}
+
+static LONG ChainLength(const UserMenu* menu)
+{
+    LONG n = 0;
+    for (const AppItem* app = menu->firstApp; app; app = app->next)
+        n++;
+    return n;
+}
+
+static int WriteMenu(HANDLE file, const UserMenu* menu)
+{
+    BYTE rec[MENU_RECORD_SIZE] = {};
+    PutText(rec, menu->name, MENU_NAME_SIZE);
+    // The reader takes exactly this many entries, so it must be the number
+    // that follows, whatever the in-memory count says.
+    PutLE32(rec + MENU_COUNT_AT, static_cast<DWORD>(ChainLength(menu)));
+    if (!WriteAll(file, rec, sizeof rec))
+        return 0;
+    for (const AppItem* app = menu->firstApp; app; app = app->next) {
+        BYTE appRec[APP_RECORD_SIZE] = {};
+        PutText(appRec, app->path, APP_PATH_SIZE);
+        PutText(appRec + APP_WORKDIR_AT, app->workDir, APP_WORKDIR_SIZE);
+        PutText(appRec + APP_PARAMS_AT, app->params, APP_PARAMS_SIZE);
+        PutText(appRec + APP_NAME_AT, app->name, APP_NAME_SIZE);
+        PutLE32(appRec + APP_SEPARATOR_AT, app->separatorBefore);
+        if (!WriteAll(file, appRec, sizeof appRec))
+            return 0;
+    }
+    return 1;
+}
+
+static int WriteMenuList(HANDLE file)
+{
+    BYTE version[4];
+    PutLE32(version, static_cast<DWORD>(g_dataFileVersion));
+    if (!WriteAll(file, version, sizeof version))
+        return 0;
+    for (const UserMenu* menu = g_menuHead; menu; menu = menu->next) {
+        if (!WriteMenu(file, menu))
+            return 0;
+    }
+    return 1;
+}
+
+// The list is written to a file beside "apps.tx" and only a complete,
+// flushed copy replaces it, so a failed save leaves the old file whole.
+void SaveMenuList()
+{
+    if (!g_menuHead)
+        return;
+    HANDLE file = CreateFileA(DATA_FILE_TEMP_NAME, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, NULL);
+    if (file == INVALID_HANDLE_VALUE) {
+        ShowWarning(WRITE_FAILED_TEXT);
+        return;
+    }
+    int ok = WriteMenuList(file) && FlushFileBuffers(file);
+    ok = CloseHandle(file) && ok;
+    ok = ok && MoveFileExA(DATA_FILE_TEMP_NAME, DATA_FILE_NAME,
+                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    if (!ok) {
+        DeleteFileA(DATA_FILE_TEMP_NAME);
+        ShowWarning(WRITE_FAILED_TEXT);
+    }
+}

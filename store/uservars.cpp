@@ -1,0 +1,78 @@
+// The settings record, kept whole as one binary value in the registry.
+#include "store/store.h"
+
+#include "shell/shell.h"
+#include "shell/text.h"
+
+static_assert(sizeof(UserVars) == USERVARS_SIZE, "the registry value is the record's bytes");
+
+UserVars g_userVars;
+
+static const char KEY_NAME[] = "Software\\Tolvex";
+static const char VALUE_NAME[] = "User_Vars";
+
+static LONG OpenSettingsKey(HKEY* key, DWORD* disposition)
+{
+    return RegCreateKeyExA(HKEY_CURRENT_USER, KEY_NAME, 0, NULL, REG_OPTION_NON_VOLATILE,
+                           KEY_ALL_ACCESS, NULL, key, disposition);
+}
+
+static LONG WriteUserVars(HKEY key)
+{
+    return RegSetValueExA(key, VALUE_NAME, 0, REG_BINARY, reinterpret_cast<const BYTE*>(&g_userVars),
+                          sizeof g_userVars);
+}
+
+void InstallDefaultUserVars(HKEY key)
+{
+    MessageBoxA(NULL,
+                "Thanks for trying Tolvex!  If you find\nany bugs, please report them to\r\n"
+                "tolvex-bugs@example.org!",
+                "Tolvex", MB_ICONINFORMATION);
+    g_userVars.chime = 0;
+    g_userVars.stayOnTop = 1;
+    g_userVars.reserved = -1;
+    g_userVars.wavPath[0] = '\0';
+    WriteUserVars(key);
+}
+
+void LoadUserVars()
+{
+    HKEY key;
+    DWORD disposition = 0;
+    if (OpenSettingsKey(&key, &disposition) != ERROR_SUCCESS) {
+        g_userVars.stayOnTop = 1;
+        g_userVars.chime = 0;
+        g_userVars.wavPath[0] = '\0';
+        return;
+    }
+    if (disposition != REG_OPENED_EXISTING_KEY) {
+        InstallDefaultUserVars(key);
+    } else {
+        DWORD size = sizeof g_userVars;
+        LONG status = RegQueryValueExA(key, VALUE_NAME, NULL, NULL, reinterpret_cast<BYTE*>(&g_userVars),
+                                       &size);
+        if (status == ERROR_FILE_NOT_FOUND) {
+            // The key without its value: a first run that ended before the
+            // defaults were written.
+            InstallDefaultUserVars(key);
+        } else if (status != ERROR_SUCCESS || size != sizeof g_userVars) {
+            ShowWarning("Corrupt registry data.  Deleting\nand installing default data");
+            RegDeleteValueA(key, VALUE_NAME);
+            InstallDefaultUserVars(key);
+        } else {
+            TerminateField(g_userVars.wavPath, sizeof g_userVars.wavPath);
+        }
+    }
+    RegCloseKey(key);
+}
+
+void SaveUserVars()
+{
+    HKEY key;
+    DWORD disposition;
+    if (OpenSettingsKey(&key, &disposition) != ERROR_SUCCESS)
+        return;
+    WriteUserVars(key);
+    RegCloseKey(key);
+}
