@@ -1,0 +1,18 @@
+// The maximize hook: a window of any program that is being maximized is
+// moved to fill the screen below the bar instead of covering it.
+#include "hook/tolvexhk.h"
+
+extern "C" LRESULT CALLBACK MaximizeHookProc(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code >= 0) {
+        const CWPSTRUCT* msg = reinterpret_cast<const CWPSTRUCT*>(lParam);
+        if (msg->message == WM_SIZE && msg->wParam == SIZE_MAXIMIZED && GetParent(msg->hwnd) == NULL) {
+            int top = GetSystemMetrics(SM_CYCAPTION) + 5;  // the bar's height
+            MoveWindow(msg->hwnd, 0, top, GetSystemMetrics(SM_CXSCREEN),
+                       GetSystemMetrics(SM_CYSCREEN) - top, TRUE);
+        }
+    }
+    // This runs inside other processes, where the bar's hook handle is not
+    // known; the system ignores the handle argument.
+    return CallNextHookEx(NULL, code, wParam, lParam);
+}

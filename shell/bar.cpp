@@ -1,0 +1,171 @@
+// The bar window: a strip across the top of the screen whose menu bar is
+// the whole user interface.
+#include "shell/shell.h"
+
+#include "barmenu/barmenu.h"
+#include "resources/resource.h"
+#include "store/store.h"
+
+const char BAR_CLASS_NAME[] = "TXClass";
+const char BAR_TITLE[] = "Tolvex";
+
+HWND g_hwndBar = NULL;
+HICON g_hIcon = NULL;
+
+static WNDCLASSA s_barClass;
+
+// Bar dialogs open right now, and whether a display change waits for them.
+static int s_openDialogs = 0;
+static bool s_displayChangePending = false;
+
+int RegisterBarClass()
+{
+    s_barClass.style = 0;
+    s_barClass.lpfnWndProc = TolvexWinProc;
+    s_barClass.cbClsExtra = 0;
+    s_barClass.cbWndExtra = 0;
+    s_barClass.hInstance = g_hInstance;
+    g_hIcon = LoadIconA(g_hInstance, MAKEINTRESOURCEA(IDI_TOLVEX));
+    s_barClass.hIcon = g_hIcon;
+    s_barClass.hCursor = NULL;
+    s_barClass.hbrBackground = NULL;
+    s_barClass.lpszMenuName = MAKEINTRESOURCEA(IDR_BARMENU);
+    s_barClass.lpszClassName = BAR_CLASS_NAME;
+    return RegisterClassA(&s_barClass);
+}
+
+DWORD BarExStyle(int stayOnTop, int newShell)
+{
+    DWORD exStyle = 0;
+    if (stayOnTop)
+        exStyle |= WS_EX_TOPMOST;
+    if (newShell)
+        exStyle |= WS_EX_TOOLWINDOW;  // keeps the bar off the taskbar
+    return exStyle;
+}
+
+int CreateBar()
+{
+    s_displayChangePending = false;  // the new bar is made for the display as it is now
+    // Metrics are read now, so a bar made after a display change fits the new screen.
+    g_hwndBar = CreateWindowExA(BarExStyle(g_userVars.stayOnTop, g_newShell), BAR_CLASS_NAME, BAR_TITLE,
+                                WS_POPUP | WS_DLGFRAME, 0, 0, GetSystemMetrics(SM_CXSCREEN),
+                                GetSystemMetrics(SM_CYCAPTION) + 5, NULL, NULL, g_hInstance, NULL);
+    if (!g_hwndBar)
+        return 0;
+    BuildBarMenus();
+    ShowWindow(g_hwndBar, SW_RESTORE);
+    return 1;
+}
+
+static void ExitTolvex()
+{
+    PostQuitMessage(0);
+    ShutDown();
+}
+
+static void RecreateBar()
+{
+    // The old window takes its menu, popups and clock timer with it; the hook stays.
+    DestroyWindow(g_hwndBar);
+    if (!CreateBar()) {
+        // Without a window nothing could reach the program any more.
+        ShowWarning("Could not create the bar for the new display.\n"
+                    "Tolvex will save the menus and settings and close.");
+        ExitTolvex();
+    }
+}
+
+namespace {
+struct OpenDialogCount {
+    OpenDialogCount() { s_openDialogs++; }
+    ~OpenDialogCount() { s_openDialogs--; }
+};
+}  // namespace
+
+INT_PTR RunBarDialog(int templateId, DLGPROC proc)
+{
+    INT_PTR result;
+    {
+        OpenDialogCount open;
+        result = DialogBoxParamA(g_hInstance, MAKEINTRESOURCEA(templateId), g_hwndBar, proc, 0);
+    }
+    // Destroying the bar under a dialog would take the dialog with it,
+    // past its OK and Cancel handling: a display change waits until here.
+    if (s_openDialogs == 0 && s_displayChangePending) {
+        s_displayChangePending = false;
+        RecreateBar();
+    }
+    return result;
+}
+
+static void OnShowWindow()
+{
+    if (g_userVars.stayOnTop && !InstallMaximizeHook())
+        ShowWarning("Error installing system hook.\nTolvex will not be able to resize\n"
+                    "maximizing applications.");
+    SetTimer(g_hwndBar, CLOCK_TIMER_ID, CLOCK_PERIOD_MS, NULL);
+}
+
+static void OnDisplayChange()
+{
+    if (s_openDialogs > 0)
+        s_displayChangePending = true;
+    else
+        RecreateBar();
+}
+
+static void OnCommand(UINT id)
+{
+    switch (id) {
+    case IDM_OPTIONS:
+    case IDM_EDITMENUS:
+    case IDM_ABOUT:
+        // The dialogs behind these commands are not part of the program yet.
+        return;
+    case IDM_EXIT:
+        ExitTolvex();
+        return;
+    case IDM_CLOCK:
+        return;  // disabled, never chosen
+    }
+    AppItem* app = FindCommandApp(static_cast<LONG>(id));
+    if (app)
+        LaunchApp(app);
+    else
+        ShowWarning("Menu item not found.");
+}
+
+static void OnTimer(WPARAM id)
+{
+    if (id == CLOCK_TIMER_ID && !UpdateClock())
+        ShowWarning("Error modifying time!");
+}
+
+LRESULT CALLBACK TolvexWinProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_SHOWWINDOW:
+        OnShowWindow();
+        return 0;
+    case WM_DISPLAYCHANGE:
+        OnDisplayChange();
+        return 0;
+    case WM_COMMAND:
+        OnCommand(LOWORD(wParam));
+        return 0;
+    case WM_TIMER:
+        OnTimer(wParam);
+        return 0;
+    case WM_CLOSE:
+        // Closed by another route than Exit (a task manager, a script):
+        // end the same way, so that nothing is lost and no process lingers.
+        ExitTolvex();
+        return 0;
+    case WM_ENDSESSION:
+        if (wParam)
+            ExitTolvex();  // the process may be ended as soon as this returns
+        return 0;
+    }
+    return DefWindowProcA(hwnd, message, wParam, lParam);
+}

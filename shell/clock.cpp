@@ -1,0 +1,35 @@
+// The clock item at the right end of the bar, and the hourly chime.
+#include "shell/shell.h"
+
+#include "barmenu/barmenu.h"
+#include "resources/resource.h"
+#include "shell/text.h"
+#include "store/store.h"
+
+// "h:mm AM" on a 12-hour clock: hour 0 shows as 12, no leading zero.
+void FormatClockText(const SYSTEMTIME& time, char text[CLOCK_TEXT_SIZE])
+{
+    int hour = time.wHour % 12;
+    text[0] = '\0';
+    AppendDecimal(text, CLOCK_TEXT_SIZE, hour == 0 ? 12 : hour);
+    AppendText(text, CLOCK_TEXT_SIZE, time.wMinute < 10 ? ":0" : ":");
+    AppendDecimal(text, CLOCK_TEXT_SIZE, time.wMinute);
+    AppendText(text, CLOCK_TEXT_SIZE, time.wHour < 12 ? " AM" : " PM");
+}
+
+int UpdateClock()
+{
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    char text[CLOCK_TEXT_SIZE];
+    FormatClockText(now, text);
+    if (!ModifyMenuA(g_hBarMenu, IDM_CLOCK, MF_BYCOMMAND | MF_STRING | MF_DISABLED | MF_HELP,
+                     IDM_CLOCK, text))
+        return 0;
+    DrawMenuBar(g_hwndBar);
+    if (g_userVars.chime && now.wMinute == 0) {
+        if (!PlaySoundA(g_userVars.wavPath, NULL, SND_FILENAME | SND_ASYNC))
+            ShowWarning("Error playing WAV file.\nCheck path and filename.");
+    }
+    return 1;
+}
