@@ -1,6 +1,8 @@
 // The settings record, kept whole as one binary value in the registry.
 #include "store/store.h"
 
+#include <string.h>
+
 #include "shell/shell.h"
 #include "shell/text.h"
 
@@ -32,7 +34,8 @@ void InstallDefaultUserVars(HKEY key)
     g_userVars.chime = 0;
     g_userVars.stayOnTop = 1;
     g_userVars.reserved = -1;
-    g_userVars.wavPath[0] = '\0';
+    // Whole, so that nothing of a damaged value is written back with the defaults.
+    memset(g_userVars.wavPath, 0, sizeof g_userVars.wavPath);
     WriteUserVars(key);
 }
 
