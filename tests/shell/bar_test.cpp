@@ -1,0 +1,202 @@
+#include "tests/shell/bartest.h"
+
+#include "resources/resource.h"
+
+namespace {
+
+TEST_F(BarTest, ExtendedStyleFollowsStayOnTopAndTheShell)
+{
+    EXPECT_EQ(BarExStyle(0, 0), 0u);
+    EXPECT_EQ(BarExStyle(1, 0), 0x08u);
+    EXPECT_EQ(BarExStyle(0, 1), 0x80u);
+    EXPECT_EQ(BarExStyle(-5, 1), 0x88u);  // any non-zero value is on
+}
+
+TEST_F(BarTest, TheBarSpansTheTopOfTheScreenWithItsMenusAndTime)
+{
+    fw::SetSystemMetric(SM_CXSCREEN, 800);
+    fw::SetSystemMetric(SM_CYCAPTION, 20);
+    fw::SetLocalTime(9, 5);
+    StartBar();
+    fw::WindowInfo bar = fw::GetWindowInfo(g_hwndBar);
+    EXPECT_EQ(bar.className, "TXClass");
+    EXPECT_EQ(bar.title, "Tolvex");
+    EXPECT_EQ(bar.style, 0x80400000u);
+    EXPECT_EQ(bar.exStyle, 0x88u);
+    EXPECT_EQ(bar.rect.left, 0);
+    EXPECT_EQ(bar.rect.top, 0);
+    EXPECT_EQ(bar.rect.right, 800);
+    EXPECT_EQ(bar.rect.bottom, 25);
+    EXPECT_TRUE(bar.visible);
+    EXPECT_EQ(BarLayout(), (std::vector<std::string>{"[\xA7]", "[&Apps]", "[&Games]", "", "9:05 AM"}));
+    EXPECT_TRUE(fw::MessageBoxes().empty());
+}
+
+TEST_F(BarTest, ShowingTheBarStartsTheClockAndInstallsTheHookFromTheDll)
+{
+    StartBar();
+    ASSERT_EQ(fw::Timers().size(), 1u);
+    EXPECT_EQ(fw::Timers()[0].hwnd, g_hwndBar);
+    EXPECT_EQ(fw::Timers()[0].id, 65244u);
+    EXPECT_EQ(fw::Timers()[0].elapse, 60000u);
+    EXPECT_EQ(fw::LoadedLibraries(), std::vector<std::string>{"C:\\TOLVEX\\tolvexhk.dll"});
+    ASSERT_EQ(fw::Hooks().size(), 1u);
+    EXPECT_EQ(fw::Hooks()[0].idHook, WH_CALLWNDPROC);
+    EXPECT_EQ(fw::Hooks()[0].proc, &MaximizeHookProc);
+    EXPECT_NE(fw::Hooks()[0].module, nullptr);
+    EXPECT_EQ(fw::Hooks()[0].threadId, 0u);
+
+    // A second show keeps the one hook.
+    ShowWindow(g_hwndBar, SW_HIDE);
+    ShowWindow(g_hwndBar, SW_RESTORE);
+    EXPECT_EQ(fw::Hooks().size(), 1u);
+}
+
+TEST_F(BarTest, ARefusedHookIsReportedAndTheBarWorksOn)
+{
+    fw::FailCalls("SetWindowsHookExA");
+    StartBar();
+    EXPECT_EQ(BoxTexts(), std::vector<std::string>{
+                              "Error installing system hook.\nTolvex will not be able to resize\n"
+                              "maximizing applications."});
+    EXPECT_EQ(fw::MessageBoxes()[0].owner, g_hwndBar);
+    EXPECT_EQ(g_hHook, nullptr);
+    EXPECT_EQ(fw::Timers().size(), 1u);
+}
+
+TEST_F(BarTest, WithoutStayOnTopNoHookIsWanted)
+{
+    g_userVars.stayOnTop = 0;
+    StartBar();
+    EXPECT_TRUE(fw::Hooks().empty());
+    EXPECT_EQ(fw::GetWindowInfo(g_hwndBar).exStyle, 0x80u);
+}
+
+TEST_F(BarTest, CommandsLaunchOrWarnAndTimersRefreshTheClock)
+{
+    StartBar();
+    Send(WM_COMMAND, MAKEWPARAM(102, 1), 77);  // high word and lParam are not looked at
+    ASSERT_EQ(fw::ShellExecuteCalls().size(), 1u);
+    EXPECT_EQ(fw::ShellExecuteCalls()[0].file, "c:\\b.exe");
+
+    for (UINT id : {IDM_OPTIONS, IDM_EDITMENUS, IDM_ABOUT, IDM_CLOCK})
+        EXPECT_EQ(Send(WM_COMMAND, id), 0);
+    EXPECT_TRUE(fw::MessageBoxes().empty());
+    Send(WM_COMMAND, 103);
+    Send(WM_COMMAND, 12345);
+    EXPECT_EQ(BoxTexts(), (std::vector<std::string>{"Menu item not found.", "Menu item not found."}));
+
+    fw::SetLocalTime(14, 45);
+    EXPECT_EQ(Send(WM_TIMER, 1), 0);
+    EXPECT_NE(BarLayout().back(), "2:45 PM");
+    Send(WM_TIMER, CLOCK_TIMER_ID);
+    EXPECT_EQ(BarLayout().back(), "2:45 PM");
+
+    DeleteMenu(GetMenu(g_hwndBar), IDM_CLOCK, MF_BYCOMMAND);
+    Send(WM_TIMER, CLOCK_TIMER_ID);
+    EXPECT_EQ(BoxTexts().back(), "Error modifying time!");
+}
+
+class BarEndTest : public BarTest, public ::testing::WithParamInterface<UINT> {};
+
+TEST_P(BarEndTest, ExitCloseAndSessionEndAllSaveAndEnd)
+{
+    UINT message = GetParam();
+    StartBar();
+    HWND bar = g_hwndBar;
+    if (message == WM_ENDSESSION) {
+        Send(WM_ENDSESSION, FALSE);  // the session goes on
+        EXPECT_TRUE(fw::WindowExists(bar));
+        EXPECT_FALSE(FileExists("apps.tx"));
+    }
+    Send(message, message == WM_COMMAND ? IDM_EXIT : TRUE);
+    EXPECT_TRUE(QuitPosted());
+    EXPECT_TRUE(FileExists("apps.tx"));
+    DWORD type;
+    Bytes record;
+    EXPECT_TRUE(fw::RegGetValue(HKEY_CURRENT_USER, "Software\\Tolvex", "User_Vars", &type, &record));
+    EXPECT_FALSE(fw::WindowExists(bar));
+    EXPECT_TRUE(fw::Hooks().empty());
+    EXPECT_EQ(g_menuHead, nullptr);
+    EXPECT_EQ(fw::LiveHeapBlocks(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Routes, BarEndTest, ::testing::Values(WM_COMMAND, WM_CLOSE, WM_ENDSESSION));
+
+TEST_F(BarTest, ADisplayChangeMakesANewBarForTheNewScreen)
+{
+    StartBar();
+    HWND old = g_hwndBar;
+    int menus = fw::LiveMenuCount();
+    fw::SetSystemMetric(SM_CXSCREEN, 1600);
+    fw::SetSystemMetric(SM_CYCAPTION, 22);
+    EXPECT_EQ(Send(WM_DISPLAYCHANGE, 32, MAKELPARAM(1600, 1200)), 0);
+
+    EXPECT_FALSE(fw::WindowExists(old));
+    ASSERT_TRUE(fw::WindowExists(g_hwndBar));
+    fw::WindowInfo bar = fw::GetWindowInfo(g_hwndBar);
+    EXPECT_EQ(bar.rect.right, 1600);
+    EXPECT_EQ(bar.rect.bottom, 27);
+    EXPECT_TRUE(bar.visible);
+    EXPECT_EQ(BarLayout().size(), 5u);
+    EXPECT_EQ(BarLayout()[2], "[&Games]");
+    EXPECT_EQ(fw::LiveMenuCount(), menus);  // no popup twice, none left over
+    EXPECT_EQ(fw::Hooks().size(), 1u);
+    ASSERT_EQ(fw::Timers().size(), 1u);
+    EXPECT_EQ(fw::Timers()[0].hwnd, g_hwndBar);
+    Send(WM_COMMAND, 201);
+    EXPECT_EQ(fw::ShellExecuteCalls().back().file, "c:\\g.exe");
+    EXPECT_EQ(fw::ShellExecuteCalls().back().owner, g_hwndBar);
+}
+
+TEST_F(BarTest, ABarThatCannotBeMadeAgainEndsTheProgramWithoutLosingAnything)
+{
+    StartBar();
+    fw::FailCalls("CreateWindowExA");
+    Send(WM_DISPLAYCHANGE);
+    EXPECT_EQ(BoxTexts(), std::vector<std::string>{"Could not create the bar for the new display.\n"
+                                                   "Tolvex will save the menus and settings and close."});
+    EXPECT_EQ(fw::MessageBoxes()[0].owner, nullptr);
+    EXPECT_TRUE(QuitPosted());
+    EXPECT_TRUE(FileExists("apps.tx"));
+    EXPECT_TRUE(fw::Hooks().empty());
+    EXPECT_TRUE(fw::TopLevelWindows().empty());
+}
+
+TEST_F(BarTest, ADisplayChangeWaitsForTheOpenDialog)
+{
+    StartBar();
+    HWND old = g_hwndBar;
+    bool barKeptWhileOpen = false;
+    fw::SetDialogDriver(999, [&](HWND dialog) {
+        SendMessageA(old, WM_DISPLAYCHANGE, 32, 0);
+        barKeptWhileOpen = fw::WindowExists(old) && fw::WindowExists(dialog);
+        EndDialog(dialog, 1);
+    });
+    DLGPROC proc = [](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return FALSE; };
+    EXPECT_EQ(RunBarDialog(999, proc), 1);
+    EXPECT_TRUE(barKeptWhileOpen);
+    EXPECT_FALSE(fw::WindowExists(old));
+    EXPECT_TRUE(fw::WindowExists(g_hwndBar));
+    EXPECT_EQ(fw::GetWindowInfo(g_hwndBar).className, "TXClass");
+}
+
+TEST_F(BarTest, AFatalErrorRemovesTheBarAndSavesNothing)
+{
+    StartBar();
+    fw::FailCalls("CreateMenu");
+    try {
+        Send(WM_DISPLAYCHANGE);
+        FAIL() << "the program went on";
+    } catch (const fw::ProcessExit& exit) {
+        EXPECT_EQ(exit.code, 0u);
+    }
+    EXPECT_EQ(BoxTexts(), std::vector<std::string>{"Could not create menus!"});
+    EXPECT_EQ(fw::MessageBoxes()[0].owner, nullptr);
+    EXPECT_TRUE(fw::TopLevelWindows().empty());
+    EXPECT_TRUE(fw::Hooks().empty());
+    EXPECT_FALSE(FileExists("apps.tx"));
+    EXPECT_EQ(fw::CallCount("RegSetValueExA"), 0);
+}
+
+}  // namespace

@@ -1,0 +1,299 @@
+#include "tests/support.h"
+
+namespace {
+
+const char OLD_TEXT[] = "Old data file found.  Please\ndelete it and restart Tolvex.";
+const char CORRUPT_TEXT[] = "Corrupt APPS.TX file. Please\ndelete it and restart Tolvex.";
+const char WRITE_TEXT[] = "Could not open APPS.TX for write.\nPlease check the file.";
+
+struct AppSpec {
+    std::string path, workDir, params, name;
+    uint32_t separator;
+};
+
+void PutMenu(Bytes& out, const std::string& name, uint32_t count)
+{
+    PutField(out, name, 30);
+    out.insert(out.end(), 2, 0);
+    PutLE32(out, count);
+    out.insert(out.end(), 12, 0);  // link slots
+}
+
+void PutApp(Bytes& out, const AppSpec& app)
+{
+    PutField(out, app.path, 80);
+    PutField(out, app.workDir, 80);
+    PutField(out, app.params, 30);
+    PutField(out, app.name, 30);
+    PutLE32(out, app.separator);
+    out.insert(out.end(), 8, 0);
+}
+
+Bytes Version(uint32_t v = 100)
+{
+    Bytes out;
+    PutLE32(out, v);
+    return out;
+}
+
+class DataFileTest : public TolvexTest {
+protected:
+    // Loads, expecting the program to end through the fatal box.
+    void ExpectFatalLoad(const std::string& text)
+    {
+        try {
+            LoadMenuList();
+            FAIL() << "the load went on";
+        } catch (const fw::ProcessExit& exit) {
+            EXPECT_EQ(exit.code, 0u);
+        }
+        ASSERT_EQ(fw::MessageBoxes().size(), 1u);
+        const fw::MessageBoxCall& box = fw::MessageBoxes()[0];
+        EXPECT_EQ(box.text, text);
+        EXPECT_EQ(box.title, "Fatal Tolvex Error");
+        EXPECT_EQ(box.owner, nullptr);
+        EXPECT_EQ(box.style, static_cast<UINT>(MB_ICONERROR));
+        EXPECT_EQ(fw::OpenFileCount(), 0);
+    }
+};
+
+Bytes DefaultMenusImage()
+{
+    Bytes out = Version();
+    PutMenu(out, "&Apps", 2);
+    PutApp(out, {"c:\\vc40\\bin\\msdev.exe", "", "", "Visual &C++ v4.0", 0});
+    PutApp(out, {"c:\\winword\\winword.exe", "", "", "&Word v7.0", 0});
+    PutMenu(out, "&Games", 2);
+    PutApp(out, {"C:\\WINDOWS\\winmine.exe", "", "", "&Minesweeper", 0});
+    PutApp(out, {"C:\\WINDOWS\\sol.exe", "", "", "&Solitaire", 0});
+    return out;
+}
+
+TEST_F(DataFileTest, WithoutAFileTheDefaultMenusAreBuiltAndSavedFieldByField)
+{
+    LoadMenuList();
+    EXPECT_EQ(DescribeMenus(),
+              "&Apps:Visual &C++ v4.0,&Word v7.0|&Games:&Minesweeper,&Solitaire");
+    EXPECT_FALSE(FileExists("apps.tx"));
+    EXPECT_EQ(fw::CallCount("GetWindowsDirectoryA"), 2);
+
+    SaveMenuList();
+    Bytes saved = ReadFileBytes("apps.tx");
+    EXPECT_EQ(saved.size(), 1028u);
+    EXPECT_EQ(saved, DefaultMenusImage());
+    EXPECT_FALSE(FileExists("apps.tx.tmp"));
+    EXPECT_TRUE(fw::MessageBoxes().empty());
+
+    // An empty file counts as none.
+    WriteFileBytes("apps.tx", {});
+    FreeAllMenus();
+    LoadMenuList();
+    EXPECT_EQ(g_menuHead->count, 2);
+}
+
+TEST_F(DataFileTest, AWindowsDirectoryThatDoesNotFitGivesTheBareFileName)
+{
+    std::string dir64 = "C:\\" + std::string(61, 'w');  // 64 + "\winmine.exe" = 76
+    fw::SetWindowsDirectory(dir64);
+    LoadMenuList();
+    EXPECT_EQ(std::string(g_menuHead->next->firstApp->path), dir64 + "\\winmine.exe");
+    FreeAllMenus();
+
+    fw::SetWindowsDirectory("C:\\" + std::string(70, 'w'));  // fits 80, not with the file name
+    LoadMenuList();
+    EXPECT_STREQ(g_menuHead->next->firstApp->path, "winmine.exe");
+    FreeAllMenus();
+
+    fw::SetWindowsDirectory("C:\\" + std::string(100, 'w'));  // longer than the buffer
+    LoadMenuList();
+    EXPECT_STREQ(g_menuHead->next->firstApp->next->path, "sol.exe");
+    FreeAllMenus();
+
+    fw::SetWindowsDirectory("C:\\WINDOWS");
+    fw::FailCalls("GetWindowsDirectoryA", 0, -1);
+    LoadMenuList();
+    EXPECT_STREQ(g_menuHead->next->firstApp->path, "winmine.exe");
+    EXPECT_TRUE(fw::MessageBoxes().empty());
+}
+
+TEST_F(DataFileTest, SavedMenusLoadAgainByteForByte)
+{
+    Bytes image = Version();
+    PutMenu(image, "&Tools", 3);
+    PutApp(image, {"c:\\a.exe", "c:\\work", "-x 1", "&A", 0});
+    PutApp(image, {"c:\\b.exe", "", "", "B", 1});
+    // 0x1A and CR LF must pass untouched, and the records after them stay in step.
+    PutApp(image, {"c:\\\x1a\r\n.exe", "\r\n", "\x1a", "C\r\n", 0});
+    PutMenu(image, "Empty", 0);
+    PutMenu(image, "\x1a", 26);
+    for (int i = 0; i < 26; i++)
+        PutApp(image, {"p", "", "", "n" + std::to_string(i), 0});
+    WriteFileBytes("apps.tx", image);
+
+    LoadMenuList();
+    EXPECT_TRUE(fw::MessageBoxes().empty());
+    ASSERT_NE(g_menuHead, nullptr);
+    EXPECT_EQ(g_menuHead->count, 3);
+    EXPECT_EQ(g_menuHead->firstApp->next->separatorBefore, 1u);
+    EXPECT_STREQ(g_menuHead->firstApp->params, "-x 1");
+    EXPECT_EQ(g_menuHead->next->count, 0);
+    EXPECT_EQ(g_menuHead->next->firstApp, nullptr);
+    EXPECT_EQ(g_menuHead->next->next->count, 26);
+
+    std::remove("apps.tx");
+    SaveMenuList();
+    EXPECT_EQ(ReadFileBytes("apps.tx"), image);
+}
+
+TEST_F(DataFileTest, AFileWithTheVersionOnlyGivesAnEmptyListThatIsNeverSaved)
+{
+    WriteFileBytes("apps.tx", Version());
+    LoadMenuList();
+    EXPECT_EQ(g_menuHead, nullptr);
+    SaveMenuList();
+    EXPECT_EQ(ReadFileBytes("apps.tx"), Version());
+    EXPECT_EQ(fw::CallCount("CreateFileA"), 1);  // the load only
+}
+
+TEST_F(DataFileTest, APartialMenuRecordAtTheEndIsDropped)
+{
+    Bytes image = Version();
+    PutMenu(image, "First", 1);
+    PutApp(image, {"c:\\x.exe", "", "", "x", 0});
+    PutMenu(image, "Second", 0);
+    Bytes partial;
+    PutMenu(partial, "Cut", 5);
+    image.insert(image.end(), partial.begin(), partial.begin() + 20);
+    WriteFileBytes("apps.tx", image);
+
+    LoadMenuList();
+    EXPECT_EQ(DescribeMenus(), "First:x|Second:");
+    EXPECT_EQ(g_menuHead->next->next, nullptr);
+    EXPECT_TRUE(fw::MessageBoxes().empty());
+    EXPECT_EQ(fw::LiveHeapBlocks(), 3);
+}
+
+TEST_F(DataFileTest, FilesThisProgramDidNotWriteEndThroughTheFatalBox)
+{
+    struct Case {
+        const char* what;
+        Bytes image;
+        const char* text;
+    };
+    Bytes shortCount = Version();
+    PutMenu(shortCount, "M", 3);
+    PutApp(shortCount, {"a", "", "", "a", 0});
+    PutApp(shortCount, {"b", "", "", "b", 0});
+    Bytes negative = Version();
+    PutMenu(negative, "M", 0xFFFFFFFF);
+    Bytes truncatedApp = Version();
+    PutMenu(truncatedApp, "M", 1);
+    truncatedApp.insert(truncatedApp.end(), 100, 'x');
+    const Case cases[] = {
+        {"version 99", Version(99), OLD_TEXT},
+        {"version 101", Version(101), OLD_TEXT},
+        {"only two bytes", {100, 0}, OLD_TEXT},
+        {"count 3, two entries", shortCount, CORRUPT_TEXT},
+        {"negative count", negative, CORRUPT_TEXT},
+        {"entry cut short", truncatedApp, CORRUPT_TEXT},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        fw::Reset();
+        fw::RegSetValue(HKEY_CURRENT_USER, "Software\\Tolvex", "User_Vars", REG_BINARY, Bytes(92, 7));
+        WriteFileBytes("apps.tx", c.image);
+        ExpectFatalLoad(c.text);
+        // Nothing is saved: the file and the settings are as they were.
+        EXPECT_EQ(ReadFileBytes("apps.tx"), c.image);
+        EXPECT_EQ(fw::CallCount("RegSetValueExA"), 0);
+        EXPECT_EQ(fw::CallCount("WriteFile"), 0);
+        FreeAllMenus();  // the process would have ended; free what it had read
+    }
+}
+
+TEST_F(DataFileTest, TextsWithoutTheirNulAreCutAtTheFieldsLastByte)
+{
+    Bytes image = Version();
+    Bytes menu(48, 'M');
+    for (int i = 32; i < 48; i++)
+        menu[i] = i == 32 ? 1 : 0;
+    image.insert(image.end(), menu.begin(), menu.end());
+    Bytes app(232, 'a');
+    for (int i = 220; i < 232; i++)
+        app[i] = 0;
+    image.insert(image.end(), app.begin(), app.end());
+    WriteFileBytes("apps.tx", image);
+
+    LoadMenuList();
+    EXPECT_EQ(std::string(g_menuHead->name), std::string(29, 'M'));
+    AppItem* a = g_menuHead->firstApp;
+    EXPECT_EQ(std::string(a->path), std::string(79, 'a'));
+    EXPECT_EQ(std::string(a->workDir), std::string(79, 'a'));
+    EXPECT_EQ(std::string(a->params), std::string(29, 'a'));
+    EXPECT_EQ(std::string(a->name), std::string(29, 'a'));
+}
+
+TEST_F(DataFileTest, RunningOutOfMemoryWhileLoadingEndsWithoutSaving)
+{
+    WriteFileBytes("apps.tx", DefaultMenusImage());
+    for (int skip = 0; skip < 6; skip++) {
+        SCOPED_TRACE(skip);
+        fw::Reset();
+        fw::FailCalls("HeapAlloc", skip, 1);
+        ExpectFatalLoad("Not enough memory to load the menus.\nTolvex will close and leave APPS.TX as it is.");
+        EXPECT_EQ(ReadFileBytes("apps.tx"), DefaultMenusImage());
+        FreeAllMenus();
+    }
+    // The same when the default menus are being built.
+    std::remove("apps.tx");
+    fw::Reset();
+    fw::FailCalls("HeapAlloc", 3, 1);
+    ExpectFatalLoad("Not enough memory to load the menus.\nTolvex will close and leave APPS.TX as it is.");
+    EXPECT_FALSE(FileExists("apps.tx"));
+    FreeAllMenus();
+}
+
+TEST_F(DataFileTest, AFailedSaveLeavesTheOldFileWholeAndSaysSo)
+{
+    Bytes old = Version();
+    PutMenu(old, "Old", 0);
+    struct Step {
+        const char* api;
+        int skip;
+    };
+    const Step steps[] = {{"CreateFileA", 0}, {"WriteFile", 0}, {"WriteFile", 1},
+                          {"WriteFile", 4},   {"FlushFileBuffers", 0}, {"CloseHandle", 0},
+                          {"MoveFileExA", 0}, {"short write", 2}};
+    for (const Step& step : steps) {
+        SCOPED_TRACE(std::string(step.api) + " after " + std::to_string(step.skip));
+        fw::Reset();
+        WriteFileBytes("apps.tx", old);
+        MakeMenus({{"New", {"a", "b"}}, {"Other", {"c"}}});
+        if (std::string(step.api) == "short write")
+            fw::ShortWrites(10, step.skip, 1);  // a full disk: fewer bytes written than asked
+        else
+            fw::FailCalls(step.api, step.skip, 1);
+        SaveMenuList();
+        EXPECT_EQ(ReadFileBytes("apps.tx"), old);
+        EXPECT_FALSE(FileExists("apps.tx.tmp"));
+        EXPECT_EQ(BoxTexts(), std::vector<std::string>{WRITE_TEXT});
+        EXPECT_EQ(fw::MessageBoxes()[0].title, "Tolvex");
+        EXPECT_EQ(fw::OpenFileCount(), 0);
+        EXPECT_EQ(DescribeMenus(), "New:a,b|Other:c");  // memory unchanged
+        FreeAllMenus();
+    }
+}
+
+TEST_F(DataFileTest, TheCountWrittenIsTheNumberOfEntriesThatFollow)
+{
+    MakeMenus({{"M", {"a", "b"}}, {"N", {"c"}}});
+    g_menuHead->count = 5;  // out of step with its chain
+    SaveMenuList();
+    FreeAllMenus();
+    LoadMenuList();
+    EXPECT_EQ(DescribeMenus(), "M:a,b|N:c");
+    EXPECT_EQ(g_menuHead->count, 2);
+    EXPECT_TRUE(fw::MessageBoxes().empty());
+}
+
+}  // namespace
