@@ -1,0 +1,633 @@
+// tvdriver: drives the real tolvex.exe from outside, under Wine, for the
+// end-to-end tests. Each subcommand prints its findings as key=value lines on
+// stdout and answers through its exit code: 0 done, 1 check failed or timed
+// out, 2 bad usage. Run "tvdriver" alone for the list of subcommands.
+//
+// The data file layout and the settings record are written out here on
+// purpose instead of being taken from the program's headers, so that a
+// mistake in those headers cannot hide itself.
+#include <windows.h>
+
+#include <fcntl.h>
+#include <io.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+namespace {
+
+const char BAR_CLASS[] = "TXClass";
+const char BAR_TITLE[] = "Tolvex";
+const char SETTINGS_KEY[] = "Software\\Tolvex";
+const char SETTINGS_VALUE[] = "User_Vars";
+
+enum {
+    MENU_RECORD = 48, MENU_NAME = 30, MENU_COUNT_AT = 32,
+    APP_RECORD = 232, APP_PATH = 80, APP_WORKDIR = 80, APP_PARAMS = 30, APP_NAME = 30,
+    APP_WORKDIR_AT = 80, APP_PARAMS_AT = 160, APP_NAME_AT = 190, APP_SEPARATOR_AT = 220,
+    SETTINGS_SIZE = 92, WAV_PATH_AT = 12, WAV_PATH = 80,
+    MSGBOX_TEXT_ID = 0xFFFF,
+    POLL_MS = 25
+};
+
+// ---- small helpers ---------------------------------------------------------
+
+long Number(const char* text)
+{
+    return strtol(text, nullptr, 0);
+}
+
+// "-" stands for "any" where a class or title is asked for.
+const char* AnyOr(const char* text)
+{
+    return strcmp(text, "-") == 0 ? nullptr : text;
+}
+
+void PrintHandle(const char* key, const void* handle)
+{
+    printf("%s=0x%lx\n", key, (unsigned long)(ULONG_PTR)handle);
+}
+
+// A window named on the command line: "bar" or a handle in hex.
+HWND WindowArg(const char* text)
+{
+    if (strcmp(text, "bar") == 0)
+        return FindWindowA(BAR_CLASS, BAR_TITLE);
+    return (HWND)(ULONG_PTR)strtoul(text, nullptr, 16);
+}
+
+// Prints a text so that a shell script can compare it with a literal:
+// control characters and the backslash are escaped C-style.
+void PrintEscaped(const wchar_t* text)
+{
+    for (; *text; ++text) {
+        wchar_t c = *text;
+        if (c == L'\n')
+            fputs("\\n", stdout);
+        else if (c == L'\r')
+            fputs("\\r", stdout);
+        else if (c == L'\t')
+            fputs("\\t", stdout);
+        else if (c == L'\\')
+            fputs("\\\\", stdout);
+        else if (c < 0x20 || c >= 0x7F)
+            printf("\\u%04x", (unsigned)c);
+        else
+            putchar((int)c);
+    }
+}
+
+// A fixed-size text field of the data file or the settings record; a field
+// with no NUL is shown with a marker rather than run past.
+void PrintField(const unsigned char* field, size_t size)
+{
+    size_t len = 0;
+    while (len < size && field[len])
+        ++len;
+    for (size_t i = 0; i < len; ++i) {
+        unsigned char c = field[i];
+        if (c < 0x20 || c >= 0x7F || c == '|')
+            printf("\\x%02x", c);
+        else
+            putchar(c);
+    }
+    if (len == size)
+        fputs("<unterminated>", stdout);
+}
+
+// Waits until test() yields a window or the time is up.
+template <typename Test>
+HWND WaitFor(DWORD timeoutMs, Test test)
+{
+    DWORD start = GetTickCount();
+    for (;;) {
+        HWND found = test();
+        if (found)
+            return found;
+        if (GetTickCount() - start >= timeoutMs)
+            return nullptr;
+        Sleep(POLL_MS);
+    }
+}
+
+// ---- windows -----------------------------------------------------------------
+
+struct CountRequest {
+    const char* cls;
+    const char* title;
+    int count;
+};
+
+BOOL CALLBACK CountOne(HWND hwnd, LPARAM lParam)
+{
+    CountRequest* request = (CountRequest*)lParam;
+    char text[256];
+    if (request->cls) {
+        GetClassNameA(hwnd, text, sizeof text);
+        if (strcmp(text, request->cls) != 0)
+            return TRUE;
+    }
+    if (request->title) {
+        GetWindowTextA(hwnd, text, sizeof text);
+        if (strcmp(text, request->title) != 0)
+            return TRUE;
+    }
+    ++request->count;
+    return TRUE;
+}
+
+// wait-window CLASS TITLE MS [NOT_HWND]: a visible top-level window, other
+// than NOT_HWND (the bar before a display change, say).
+int WaitWindow(int, char** argv)
+{
+    const char* cls = AnyOr(argv[0]);
+    const char* title = AnyOr(argv[1]);
+    HWND other = argv[3] ? WindowArg(argv[3]) : nullptr;
+    HWND hwnd = WaitFor(Number(argv[2]), [&]() -> HWND {
+        HWND h = FindWindowA(cls, title);
+        return h && h != other && IsWindowVisible(h) ? h : nullptr;
+    });
+    if (!hwnd) {
+        fprintf(stderr, "no window %s/%s\n", argv[0], argv[1]);
+        return 1;
+    }
+    PrintHandle("hwnd", hwnd);
+    return 0;
+}
+
+// wait-gone CLASS TITLE MS
+int WaitGone(int, char** argv)
+{
+    const char* cls = AnyOr(argv[0]);
+    const char* title = AnyOr(argv[1]);
+    HWND still = nullptr;
+    HWND gone = WaitFor(Number(argv[2]), [&]() -> HWND {
+        still = FindWindowA(cls, title);
+        return still ? nullptr : GetDesktopWindow();
+    });
+    if (!gone) {
+        PrintHandle("still", still);
+        return 1;
+    }
+    return 0;
+}
+
+// count CLASS TITLE: top-level windows, shown or not.
+int Count(int, char** argv)
+{
+    CountRequest request = { AnyOr(argv[0]), AnyOr(argv[1]), 0 };
+    EnumWindows(CountOne, (LPARAM)&request);
+    printf("count=%d\n", request.count);
+    return 0;
+}
+
+// info WINDOW
+int Info(int, char** argv)
+{
+    HWND hwnd = WindowArg(argv[0]);
+    if (!hwnd || !IsWindow(hwnd)) {
+        fprintf(stderr, "no window %s\n", argv[0]);
+        return 1;
+    }
+    char text[256];
+    RECT rect;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    GetWindowRect(hwnd, &rect);
+    PrintHandle("hwnd", hwnd);
+    GetClassNameA(hwnd, text, sizeof text);
+    printf("class=%s\n", text);
+    GetWindowTextA(hwnd, text, sizeof text);
+    printf("title=%s\n", text);
+    printf("style=0x%08lx\n", (unsigned long)GetWindowLongA(hwnd, GWL_STYLE));
+    printf("exstyle=0x%08lx\n", (unsigned long)GetWindowLongA(hwnd, GWL_EXSTYLE));
+    printf("rect=%ld,%ld,%ld,%ld\n", rect.left, rect.top, rect.right, rect.bottom);
+    printf("visible=%d\n", IsWindowVisible(hwnd) ? 1 : 0);
+    PrintHandle("owner", GetWindow(hwnd, GW_OWNER));
+    printf("pid=%lu\n", (unsigned long)pid);
+    return 0;
+}
+
+// metrics
+int Metrics(int, char**)
+{
+    printf("cxscreen=%d\n", GetSystemMetrics(SM_CXSCREEN));
+    printf("cyscreen=%d\n", GetSystemMetrics(SM_CYSCREEN));
+    printf("cycaption=%d\n", GetSystemMetrics(SM_CYCAPTION));
+    return 0;
+}
+
+// ping WINDOW: the window's thread still answers messages.
+int Ping(int, char** argv)
+{
+    DWORD_PTR result = 0;
+    HWND hwnd = WindowArg(argv[0]);
+    if (!hwnd || !SendMessageTimeoutA(hwnd, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &result)) {
+        fprintf(stderr, "no answer from %s\n", argv[0]);
+        return 1;
+    }
+    return 0;
+}
+
+// Posted rather than sent: handling a command may open a modal box, and
+// the driver has to be free to answer it.
+int PostTo(const char* window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    HWND hwnd = WindowArg(window);
+    if (!hwnd || !PostMessageA(hwnd, message, wParam, lParam)) {
+        fprintf(stderr, "cannot post to %s\n", window);
+        return 1;
+    }
+    return 0;
+}
+
+// post WINDOW MESSAGE WPARAM LPARAM
+int Post(int, char** argv)
+{
+    return PostTo(argv[0], (UINT)Number(argv[1]), (WPARAM)Number(argv[2]), (LPARAM)Number(argv[3]));
+}
+
+// command WINDOW ID
+int Command(int, char** argv)
+{
+    return PostTo(argv[0], WM_COMMAND, (WPARAM)(Number(argv[1]) & 0xFFFF), 0);
+}
+
+// displaychange WINDOW: as the system sends it, with the current mode.
+int DisplayChange(int, char** argv)
+{
+    HDC screen = GetDC(nullptr);
+    int bits = GetDeviceCaps(screen, BITSPIXEL);
+    ReleaseDC(nullptr, screen);
+    LPARAM size = MAKELPARAM(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+    return PostTo(argv[0], WM_DISPLAYCHANGE, (WPARAM)bits, size);
+}
+
+// ---- message boxes -----------------------------------------------------------
+
+HWND FindBox(const char* title)
+{
+    HWND box = FindWindowA("#32770", title);
+    return box && IsWindowVisible(box) ? box : nullptr;
+}
+
+// box TITLE MS: waits for a message box, prints its owner and text, and
+// closes it with OK.
+int Box(int, char** argv)
+{
+    const char* title = argv[0];
+    DWORD timeout = Number(argv[1]);
+    HWND box = WaitFor(timeout, [&] { return FindBox(title); });
+    if (!box) {
+        fprintf(stderr, "no box titled %s\n", title);
+        return 1;
+    }
+    // The box's static text is filled in before the box is shown; reading it
+    // wide keeps any character the ANSI round trip would lose.
+    wchar_t text[1024] = L"";
+    GetWindowTextW(GetDlgItem(box, MSGBOX_TEXT_ID), text, sizeof text / sizeof text[0]);
+    PrintHandle("owner", GetWindow(box, GW_OWNER));
+    fputs("text=", stdout);
+    PrintEscaped(text);
+    putchar('\n');
+    fflush(stdout);
+
+    PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), (LPARAM)GetDlgItem(box, IDOK));
+    HWND closed = WaitFor(timeout, [&]() -> HWND { return IsWindow(box) ? nullptr : GetDesktopWindow(); });
+    if (!closed) {
+        fprintf(stderr, "box %s did not close\n", title);
+        return 1;
+    }
+    return 0;
+}
+
+// no-box TITLE MS: no message box with that title shows up within MS.
+int NoBox(int, char** argv)
+{
+    const char* title = argv[0];
+    HWND box = WaitFor(Number(argv[1]), [&] { return FindWindowA("#32770", title); });
+    if (box) {
+        wchar_t text[1024] = L"";
+        GetWindowTextW(GetDlgItem(box, MSGBOX_TEXT_ID), text, sizeof text / sizeof text[0]);
+        fputs("text=", stdout);
+        PrintEscaped(text);
+        putchar('\n');
+        return 1;
+    }
+    return 0;
+}
+
+// ---- another program's maximized window ----------------------------------------
+
+// maximize [MS]: shows a top-level window of this process maximized, lets
+// it handle its messages for MS, and prints where it ended.
+int Maximize(int, char** argv)
+{
+    DWORD settle = argv[0] ? Number(argv[0]) : 300;
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = DefWindowProcA;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "TVDriverWindow";
+    RegisterClassA(&wc);
+    HWND hwnd = CreateWindowExA(0, wc.lpszClassName, "tvdriver", WS_OVERLAPPEDWINDOW,
+                                40, 60, 320, 200, nullptr, nullptr, wc.hInstance, nullptr);
+    if (!hwnd) {
+        fprintf(stderr, "CreateWindowExA failed: %lu\n", GetLastError());
+        return 1;
+    }
+    ShowWindow(hwnd, SW_MAXIMIZE);
+    DWORD start = GetTickCount();
+    MSG msg;
+    while (GetTickCount() - start < settle) {
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        Sleep(10);
+    }
+    RECT rect;
+    GetWindowRect(hwnd, &rect);
+    printf("rect=%ld,%ld,%ld,%ld\n", rect.left, rect.top, rect.right, rect.bottom);
+    printf("zoomed=%d\n", IsZoomed(hwnd) ? 1 : 0);
+    DestroyWindow(hwnd);
+    return 0;
+}
+
+// ---- the settings record in the registry -----------------------------------------
+
+// Reads User_Vars; size -1 when the value (or its key) is absent.
+long ReadSettings(unsigned char* data, DWORD capacity)
+{
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, SETTINGS_KEY, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return -1;
+    DWORD type = 0, size = capacity;
+    LONG status = RegQueryValueExA(key, SETTINGS_VALUE, nullptr, &type, data, &size);
+    RegCloseKey(key);
+    if (status != ERROR_SUCCESS)
+        return -1;
+    if (type != REG_BINARY) {
+        fprintf(stderr, "User_Vars has type %lu\n", (unsigned long)type);
+        return -1;
+    }
+    return (long)size;
+}
+
+// reg-get: the value as hex, or "absent".
+int RegGet(int, char**)
+{
+    unsigned char data[1024];
+    long size = ReadSettings(data, sizeof data);
+    if (size < 0) {
+        puts("absent");
+        return 0;
+    }
+    for (long i = 0; i < size; ++i)
+        printf("%02x", data[i]);
+    putchar('\n');
+    return 0;
+}
+
+// reg-fields: the value field by field.
+int RegFields(int, char**)
+{
+    unsigned char data[1024];
+    long size = ReadSettings(data, sizeof data);
+    printf("size=%ld\n", size);
+    if (size != SETTINGS_SIZE)
+        return 0;
+    LONG fields[3];
+    memcpy(fields, data, sizeof fields);
+    printf("stayOnTop=%ld\nchime=%ld\nreserved=%ld\nwavPath=", (long)fields[0], (long)fields[1], (long)fields[2]);
+    PrintField(data + WAV_PATH_AT, WAV_PATH);
+    putchar('\n');
+    return 0;
+}
+
+// reg-set HEX: writes User_Vars as REG_BINARY, creating the key.
+int RegSet(int, char** argv)
+{
+    const char* hex = argv[0];
+    size_t digits = strlen(hex);
+    unsigned char data[1024];
+    if (digits % 2 || digits / 2 > sizeof data) {
+        fprintf(stderr, "bad hex\n");
+        return 2;
+    }
+    for (size_t i = 0; i < digits / 2; ++i) {
+        char pair[3] = { hex[2 * i], hex[2 * i + 1], 0 };
+        data[i] = (unsigned char)strtoul(pair, nullptr, 16);
+    }
+    HKEY key;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, SETTINGS_KEY, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) != ERROR_SUCCESS)
+        return 1;
+    LONG status = RegSetValueExA(key, SETTINGS_VALUE, 0, REG_BINARY, data, (DWORD)(digits / 2));
+    RegCloseKey(key);
+    return status == ERROR_SUCCESS ? 0 : 1;
+}
+
+// reg-delete: removes User_Vars (the key stays).
+int RegDelete(int, char**)
+{
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, SETTINGS_KEY, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
+        return 0;
+    RegDeleteValueA(key, SETTINGS_VALUE);
+    RegCloseKey(key);
+    return 0;
+}
+
+// ---- the data file -----------------------------------------------------------------
+
+void PutText(unsigned char* field, size_t size, const char* text)
+{
+    size_t len = strlen(text);
+    if (len >= size)
+        len = size - 1;
+    memcpy(field, text, len);
+}
+
+// Splits "a|b|c" in place into at most max parts; missing parts are "".
+int Split(char* text, char** parts, int max)
+{
+    int n = 0;
+    parts[n++] = text;
+    for (char* p = text; *p && n < max; ++p) {
+        if (*p == '|') {
+            *p = '\0';
+            parts[n++] = p + 1;
+        }
+    }
+    for (int i = n; i < max; ++i)
+        parts[i] = (char*)"";
+    return n;
+}
+
+// write-data FILE ITEM...: ITEM is one of
+//   version=N                        (default 100)
+//   m=NAME[|COUNT]                   a menu; COUNT defaults to its a= items
+//   a=NAME|PATH|WORKDIR|PARAMS|SEP   an application of the menu before it
+// Link slots, the reserved bytes and the bytes after each NUL are zero.
+int WriteData(int argc, char** argv)
+{
+    static unsigned char out[256 * 1024];
+    size_t size = 4;
+    LONG version = 100;
+    size_t menuAt = 0;      // 0: no menu yet
+    bool countGiven = false;
+    LONG apps = 0;
+    auto closeMenu = [&] {
+        if (menuAt && !countGiven)
+            memcpy(out + menuAt + MENU_COUNT_AT, &apps, 4);
+    };
+    for (int i = 1; i < argc; ++i) {
+        char* item = argv[i];
+        char* parts[5];
+        if (strncmp(item, "version=", 8) == 0) {
+            version = Number(item + 8);
+        } else if (strncmp(item, "m=", 2) == 0) {
+            closeMenu();
+            if (size + MENU_RECORD > sizeof out)
+                return 2;
+            menuAt = size;
+            size += MENU_RECORD;
+            countGiven = Split(item + 2, parts, 2) == 2;
+            apps = 0;
+            PutText(out + menuAt, MENU_NAME, parts[0]);
+            if (countGiven) {
+                LONG count = Number(parts[1]);
+                memcpy(out + menuAt + MENU_COUNT_AT, &count, 4);
+            }
+        } else if (strncmp(item, "a=", 2) == 0 && menuAt) {
+            if (size + APP_RECORD > sizeof out)
+                return 2;
+            unsigned char* app = out + size;
+            size += APP_RECORD;
+            ++apps;
+            Split(item + 2, parts, 5);
+            PutText(app + APP_NAME_AT, APP_NAME, parts[0]);
+            PutText(app, APP_PATH, parts[1]);
+            PutText(app + APP_WORKDIR_AT, APP_WORKDIR, parts[2]);
+            PutText(app + APP_PARAMS_AT, APP_PARAMS, parts[3]);
+            DWORD separator = (DWORD)Number(parts[4]);
+            memcpy(app + APP_SEPARATOR_AT, &separator, 4);
+        } else {
+            fprintf(stderr, "bad item: %s\n", item);
+            return 2;
+        }
+    }
+    closeMenu();
+    memcpy(out, &version, 4);
+    FILE* file = fopen(argv[0], "wb");
+    if (!file)
+        return 1;
+    bool written = fwrite(out, 1, size, file) == size;
+    return fclose(file) == 0 && written ? 0 : 1;
+}
+
+// dump-data FILE: the file's size and meaningful fields, in write-data's
+// syntax (menus with their stored counts), one record a line.
+int DumpData(int, char** argv)
+{
+    static unsigned char in[256 * 1024];
+    FILE* file = fopen(argv[0], "rb");
+    if (!file) {
+        puts("absent");
+        return 0;
+    }
+    size_t size = fread(in, 1, sizeof in, file);
+    fclose(file);
+    printf("size=%u\n", (unsigned)size);
+    if (size < 4) {
+        puts("short");
+        return 0;
+    }
+    LONG version;
+    memcpy(&version, in, 4);
+    printf("version=%ld\n", (long)version);
+    size_t at = 4;
+    while (size - at >= MENU_RECORD) {
+        const unsigned char* menu = in + at;
+        at += MENU_RECORD;
+        LONG count;
+        memcpy(&count, menu + MENU_COUNT_AT, 4);
+        fputs("m=", stdout);
+        PrintField(menu, MENU_NAME);
+        printf("|%ld\n", (long)count);
+        for (LONG j = 0; j < count; ++j) {
+            if (size - at < APP_RECORD) {
+                puts("truncated");
+                return 0;
+            }
+            const unsigned char* app = in + at;
+            at += APP_RECORD;
+            DWORD separator;
+            memcpy(&separator, app + APP_SEPARATOR_AT, 4);
+            fputs("a=", stdout);
+            PrintField(app + APP_NAME_AT, APP_NAME);
+            putchar('|');
+            PrintField(app, APP_PATH);
+            putchar('|');
+            PrintField(app + APP_WORKDIR_AT, APP_WORKDIR);
+            putchar('|');
+            PrintField(app + APP_PARAMS_AT, APP_PARAMS);
+            printf("|%lu\n", (unsigned long)separator);
+        }
+    }
+    if (at != size)
+        printf("trailing=%u\n", (unsigned)(size - at));
+    return 0;
+}
+
+// ---- dispatch --------------------------------------------------------------------
+
+struct Subcommand {
+    const char* name;
+    int minArgs;
+    const char* usage;
+    int (*run)(int argc, char** argv);
+};
+
+const Subcommand SUBCOMMANDS[] = {
+    { "wait-window", 3, "CLASS TITLE MS [NOT_HWND]", WaitWindow },
+    { "wait-gone", 3, "CLASS TITLE MS", WaitGone },
+    { "count", 2, "CLASS TITLE", Count },
+    { "info", 1, "WINDOW", Info },
+    { "metrics", 0, "", Metrics },
+    { "ping", 1, "WINDOW", Ping },
+    { "post", 4, "WINDOW MESSAGE WPARAM LPARAM", Post },
+    { "command", 2, "WINDOW ID", Command },
+    { "displaychange", 1, "WINDOW", DisplayChange },
+    { "box", 2, "TITLE MS", Box },
+    { "no-box", 2, "TITLE MS", NoBox },
+    { "maximize", 0, "[MS]", Maximize },
+    { "reg-get", 0, "", RegGet },
+    { "reg-fields", 0, "", RegFields },
+    { "reg-set", 1, "HEX", RegSet },
+    { "reg-delete", 0, "", RegDelete },
+    { "write-data", 1, "FILE ITEM...", WriteData },
+    { "dump-data", 1, "FILE", DumpData },
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    // Plain \n line ends, so that scripts see no \r.
+    _setmode(_fileno(stdout), _O_BINARY);
+    if (argc >= 2) {
+        for (const Subcommand& sub : SUBCOMMANDS) {
+            if (strcmp(argv[1], sub.name) == 0) {
+                if (argc - 2 < sub.minArgs)
+                    break;
+                int result = sub.run(argc - 2, argv + 2);
+                fflush(stdout);
+                return result;
+            }
+        }
+    }
+    fputs("usage: tvdriver SUBCOMMAND ARGS (WINDOW is \"bar\" or a handle in hex, \"-\" is any)\n", stderr);
+    for (const Subcommand& sub : SUBCOMMANDS)
+        fprintf(stderr, "  %s %s\n", sub.name, sub.usage);
+    return 2;
+}
