@@ -63,13 +63,13 @@ HMENU TolvexTest::MakeBarMenuTemplate()
 void TolvexTest::MakeMenus(const std::vector<MenuSpec>& menus)
 {
     UserMenu* last = NULL;
-    for (const MenuSpec& spec : menus) {
+    for (const MenuSpec& want : menus) {
         UserMenu* menu = NewUserMenu();
-        CopyText(menu->name, sizeof menu->name, spec.name.c_str());
+        CopyText(menu->name, sizeof menu->name, want.name.c_str());
         AppendUserMenu(last, menu);
         last = menu;
         AppItem* lastApp = NULL;
-        for (const std::string& name : spec.apps) {
+        for (const std::string& name : want.apps) {
             AppItem* app = NewAppItem();
             CopyText(app->name, sizeof app->name, name.c_str());
             CopyText(app->path, sizeof app->path, ("c:\\" + name + ".exe").c_str());
@@ -115,6 +115,16 @@ std::vector<std::string> TolvexTest::BoxTexts()
     for (const fw::MessageBoxCall& box : fw::MessageBoxes())
         texts.push_back(box.text);
     return texts;
+}
+
+void TolvexTest::ExpectProcessEnds(const std::function<void()>& run)
+{
+    try {
+        run();
+        ADD_FAILURE() << "the program went on";
+    } catch (const fw::ProcessExit& exit) {
+        EXPECT_EQ(exit.code, 0u);
+    }
 }
 
 void PutLE32(Bytes& out, uint32_t value)

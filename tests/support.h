@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,9 @@ protected:
 
     // Texts of the message boxes shown so far, in order.
     static std::vector<std::string> BoxTexts();
+
+    // Runs what must end the process, and checks that it ends with code 0.
+    static void ExpectProcessEnds(const std::function<void()>& run);
 
 private:
     std::string oldDir_, tempDir_;

@@ -117,12 +117,7 @@ TEST_F(WinMainTest, AnOldDataFileEndsStartUpWithoutABarOrASave)
     WriteFileBytes("apps.tx", image);
     Bytes settings(92, 0);
     fw::RegSetValue(HKEY_CURRENT_USER, "Software\\Tolvex", "User_Vars", REG_BINARY, settings);
-    try {
-        Run();
-        FAIL() << "start-up went on";
-    } catch (const fw::ProcessExit& exit) {
-        EXPECT_EQ(exit.code, 0u);
-    }
+    ExpectProcessEnds([this] { Run(); });
     ASSERT_EQ(fw::MessageBoxes().size(), 1u);
     EXPECT_EQ(fw::MessageBoxes()[0].owner, nullptr);
     EXPECT_EQ(fw::MessageBoxes()[0].title, "Fatal Tolvex Error");

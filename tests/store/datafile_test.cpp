@@ -41,12 +41,7 @@ protected:
     // Loads, expecting the program to end through the fatal box.
     void ExpectFatalLoad(const std::string& text)
     {
-        try {
-            LoadMenuList();
-            FAIL() << "the load went on";
-        } catch (const fw::ProcessExit& exit) {
-            EXPECT_EQ(exit.code, 0u);
-        }
+        ExpectProcessEnds(LoadMenuList);
         ASSERT_EQ(fw::MessageBoxes().size(), 1u);
         const fw::MessageBoxCall& box = fw::MessageBoxes()[0];
         EXPECT_EQ(box.text, text);
@@ -84,11 +79,17 @@ TEST_F(DataFileTest, WithoutAFileTheDefaultMenusAreBuiltAndSavedFieldByField)
     EXPECT_FALSE(FileExists("apps.tx.tmp"));
     EXPECT_TRUE(fw::MessageBoxes().empty());
 
-    // An empty file counts as none.
+    // An empty file counts as none, and so does one that cannot be opened.
     WriteFileBytes("apps.tx", {});
     FreeAllMenus();
     LoadMenuList();
     EXPECT_EQ(g_menuHead->count, 2);
+    WriteFileBytes("apps.tx", Version(99));
+    FreeAllMenus();
+    fw::FailCalls("CreateFileA");
+    LoadMenuList();
+    EXPECT_EQ(g_menuHead->count, 2);
+    EXPECT_TRUE(fw::MessageBoxes().empty());
 }
 
 TEST_F(DataFileTest, AWindowsDirectoryThatDoesNotFitGivesTheBareFileName)

@@ -119,6 +119,12 @@ TEST_F(UserVarsTest, SaveWritesTheRecordAndAFailedWriteIsNotReported)
     SaveUserVars();
     EXPECT_EQ(Stored(), Record(1, 1, -1, "c:\\hour.wav"));
     EXPECT_EQ(fw::OpenRegKeyCount(), 0);
+
+    g_userVars.chime = 0;
+    fw::FailCalls("RegSetValueExA");
+    SaveUserVars();
+    EXPECT_EQ(Stored(), Record(1, 1, -1, "c:\\hour.wav"));
+    EXPECT_EQ(fw::OpenRegKeyCount(), 0);
     EXPECT_EQ(fw::MessageBoxes().size(), 1u);
 }
 
