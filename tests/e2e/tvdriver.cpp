@@ -579,6 +579,55 @@ int DumpData(int, char** argv)
     return 0;
 }
 
+// ---- resources -------------------------------------------------------------------
+
+void PrintMenu(HMENU menu, int level)
+{
+    int count = GetMenuItemCount(menu);
+    for (int i = 0; i < count; ++i) {
+        wchar_t text[64] = L"";
+        GetMenuStringW(menu, i, text, 64, MF_BYPOSITION);
+        UINT state = GetMenuState(menu, i, MF_BYPOSITION);
+        HMENU popup = GetSubMenu(menu, i);
+        // A popup's state carries its item count in the high byte.
+        printf("item=%d|", level);
+        PrintEscaped(text);
+        printf("|%u|0x%x\n", popup ? 0u : GetMenuItemID(menu, i), popup ? state & 0xFF : state);
+        if (popup)
+            PrintMenu(popup, level + 1);
+    }
+}
+
+// resources EXE: the program's bar menu template 105, item by item
+// (level|text|id|flags), and the images of its icon 102.
+int Resources(int, char** argv)
+{
+    HMODULE module = LoadLibraryExA(argv[0], nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    if (!module)
+        return 1;
+    HMENU menu = LoadMenuW(module, MAKEINTRESOURCEW(105));
+    if (!menu)
+        return 1;
+    PrintMenu(menu, 0);
+    DestroyMenu(menu);
+
+    HRSRC group = FindResourceA(module, MAKEINTRESOURCEA(102), MAKEINTRESOURCEA(14)); // RT_GROUP_ICON
+    const BYTE* dir = group ? static_cast<const BYTE*>(LockResource(LoadResource(module, group))) : nullptr;
+    if (!dir)
+        return 1;
+    // GRPICONDIR: reserved, type, count; then 14-byte entries.
+    WORD images = static_cast<WORD>(dir[4] | dir[5] << 8);
+    for (WORD i = 0; i < images; ++i) {
+        const BYTE* entry = dir + 6 + 14 * i;
+        WORD bits = static_cast<WORD>(entry[6] | entry[7] << 8);
+        printf("icon=%ux%u colours=%u bits=%u\n", entry[0] ? entry[0] : 256u, entry[1] ? entry[1] : 256u,
+               entry[2], bits);
+    }
+    printf("version=%s\n", FindResourceA(module, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(16)) ? "yes" : "no");
+    FreeLibrary(module);
+    return 0;
+}
+
 // ---- dispatch --------------------------------------------------------------------
 
 struct Subcommand {
@@ -607,6 +656,7 @@ const Subcommand SUBCOMMANDS[] = {
     { "reg-delete", 0, "", RegDelete },
     { "write-data", 1, "FILE ITEM...", WriteData },
     { "dump-data", 1, "FILE", DumpData },
+    { "resources", 1, "EXE", Resources },
 };
 
 } // namespace
