@@ -80,6 +80,22 @@ static OpenFile* FindFile(HANDLE h)
     return it == S().files.end() ? nullptr : &it->second;
 }
 
+// The open file behind h when it was opened for that access; otherwise null,
+// with the last error Windows sets.
+static OpenFile* FileFor(HANDLE h, bool write)
+{
+    OpenFile* file = FindFile(h);
+    if (file == nullptr) {
+        S().lastError = ERROR_INVALID_HANDLE;
+        return nullptr;
+    }
+    if (!(write ? file->canWrite : file->canRead)) {
+        S().lastError = ERROR_ACCESS_DENIED;
+        return nullptr;
+    }
+    return file;
+}
+
 }  // namespace detail
 
 int OpenFileCount()
@@ -166,15 +182,9 @@ BOOL WINAPI ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead, 
         *lpNumberOfBytesRead = 0;
     if (Call("ReadFile", ERROR_READ_FAULT))
         return FALSE;
-    OpenFile* file = FindFile(hFile);
-    if (file == nullptr) {
-        S().lastError = ERROR_INVALID_HANDLE;
+    OpenFile* file = FileFor(hFile, false);
+    if (file == nullptr)
         return FALSE;
-    }
-    if (!file->canRead) {
-        S().lastError = ERROR_ACCESS_DENIED;
-        return FALSE;
-    }
     // Reads until the count is met or the file ends; at the end, TRUE with 0.
     char* out = static_cast<char*>(lpBuffer);
     DWORD total = 0;
@@ -202,15 +212,9 @@ BOOL WINAPI WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrit
         *lpNumberOfBytesWritten = 0;
     if (Call("WriteFile", ERROR_DISK_FULL))
         return FALSE;
-    OpenFile* file = FindFile(hFile);
-    if (file == nullptr) {
-        S().lastError = ERROR_INVALID_HANDLE;
+    OpenFile* file = FileFor(hFile, true);
+    if (file == nullptr)
         return FALSE;
-    }
-    if (!file->canWrite) {
-        S().lastError = ERROR_ACCESS_DENIED;
-        return FALSE;
-    }
     DWORD count = nNumberOfBytesToWrite;
     State& s = S();
     if (s.shortWriteSkip > 0) {
@@ -262,15 +266,9 @@ BOOL WINAPI FlushFileBuffers(HANDLE hFile)
 {
     if (Call("FlushFileBuffers", ERROR_WRITE_FAULT))
         return FALSE;
-    OpenFile* file = FindFile(hFile);
-    if (file == nullptr) {
-        S().lastError = ERROR_INVALID_HANDLE;
+    OpenFile* file = FileFor(hFile, true);
+    if (file == nullptr)
         return FALSE;
-    }
-    if (!file->canWrite) {
-        S().lastError = ERROR_ACCESS_DENIED;
-        return FALSE;
-    }
     if (::fsync(file->fd) != 0) {
         S().lastError = ErrorFromErrno(errno);
         return FALSE;

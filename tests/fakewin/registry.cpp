@@ -103,6 +103,20 @@ static RegKey* KeyAt(HKEY root, const std::string& path)
     return it == S().keys.end() ? nullptr : &it->second;
 }
 
+// The key an open handle stands for, or null with the status to return.
+static RegKey* KeyOf(HKEY hKey, LSTATUS* status)
+{
+    HKEY root;
+    std::string path;
+    if (!Resolve(hKey, &root, &path)) {
+        *status = ERROR_INVALID_HANDLE;
+        return nullptr;
+    }
+    RegKey* key = KeyAt(root, path);
+    *status = key ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
+    return key;
+}
+
 static HKEY OpenHandle(HKEY root, const std::string& path)
 {
     HKEY handle = reinterpret_cast<HKEY>(NewHandleValue());
@@ -223,13 +237,10 @@ LSTATUS WINAPI RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD, LPDWORD 
         return static_cast<LSTATUS>(S().failError);
     if (lpData != nullptr && lpcbData == nullptr)
         return ERROR_INVALID_PARAMETER;
-    HKEY root;
-    std::string path;
-    if (!Resolve(hKey, &root, &path))
-        return ERROR_INVALID_HANDLE;
-    RegKey* key = KeyAt(root, path);
+    LSTATUS status;
+    RegKey* key = KeyOf(hKey, &status);
     if (key == nullptr)
-        return ERROR_FILE_NOT_FOUND;
+        return status;
     auto it = key->values.find(Lower(lpValueName ? lpValueName : ""));
     if (it == key->values.end())
         return ERROR_FILE_NOT_FOUND;
@@ -258,13 +269,10 @@ LSTATUS WINAPI RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD, DWORD dwType
         return static_cast<LSTATUS>(S().failError);
     if (lpData == nullptr && cbData != 0)
         return ERROR_INVALID_PARAMETER;
-    HKEY root;
-    std::string path;
-    if (!Resolve(hKey, &root, &path))
-        return ERROR_INVALID_HANDLE;
-    RegKey* key = KeyAt(root, path);
+    LSTATUS status;
+    RegKey* key = KeyOf(hKey, &status);
     if (key == nullptr)
-        return ERROR_FILE_NOT_FOUND;
+        return status;
     RegValue value;
     value.name = lpValueName ? lpValueName : "";
     value.type = dwType;
@@ -278,12 +286,11 @@ LSTATUS WINAPI RegDeleteValueA(HKEY hKey, LPCSTR lpValueName)
 {
     if (Call("RegDeleteValueA", ERROR_ACCESS_DENIED, false))
         return static_cast<LSTATUS>(S().failError);
-    HKEY root;
-    std::string path;
-    if (!Resolve(hKey, &root, &path))
-        return ERROR_INVALID_HANDLE;
-    RegKey* key = KeyAt(root, path);
-    if (key == nullptr || key->values.erase(Lower(lpValueName ? lpValueName : "")) == 0)
+    LSTATUS status;
+    RegKey* key = KeyOf(hKey, &status);
+    if (key == nullptr)
+        return status;
+    if (key->values.erase(Lower(lpValueName ? lpValueName : "")) == 0)
         return ERROR_FILE_NOT_FOUND;
     return ERROR_SUCCESS;
 }
