@@ -18,6 +18,15 @@ Window* LiveWindow(HWND hwnd)
     return &it->second;
 }
 
+// A live window, or null with the last error Windows sets for a bad handle.
+static Window* WindowOrError(HWND hwnd)
+{
+    Window* w = LiveWindow(hwnd);
+    if (w == nullptr)
+        S().lastError = ERROR_INVALID_WINDOW_HANDLE;
+    return w;
+}
+
 static bool IsChild(const Window& w)
 {
     return (w.style & WS_CHILD) != 0;
@@ -398,11 +407,9 @@ BOOL WINAPI BringWindowToTop(HWND hWnd)
 {
     if (Call("BringWindowToTop", ERROR_INVALID_WINDOW_HANDLE))
         return FALSE;
-    Window* w = LiveWindow(hWnd);
-    if (w == nullptr) {
-        S().lastError = ERROR_INVALID_WINDOW_HANDLE;
+    Window* w = WindowOrError(hWnd);
+    if (w == nullptr)
         return FALSE;
-    }
     w->bringToTop++;
     return TRUE;
 }
@@ -573,10 +580,8 @@ BOOL WINAPI DestroyWindow(HWND hWnd)
 {
     if (Call("DestroyWindow", ERROR_ACCESS_DENIED))
         return FALSE;
-    if (LiveWindow(hWnd) == nullptr) {
-        S().lastError = ERROR_INVALID_WINDOW_HANDLE;
+    if (WindowOrError(hWnd) == nullptr)
         return FALSE;
-    }
     DestroyWindowNow(hWnd);
     return TRUE;
 }
@@ -591,11 +596,9 @@ BOOL WINAPI ShowWindow(HWND hWnd, int nCmdShow)
 {
     if (Call("ShowWindow", ERROR_INVALID_WINDOW_HANDLE))
         return FALSE;
-    Window* w = LiveWindow(hWnd);
-    if (w == nullptr) {
-        S().lastError = ERROR_INVALID_WINDOW_HANDLE;
+    Window* w = WindowOrError(hWnd);
+    if (w == nullptr)
         return FALSE;
-    }
     bool was = w->visible;
     bool show = nCmdShow != SW_HIDE;
     if (show != was) {
@@ -633,11 +636,9 @@ BOOL WINAPI GetWindowRect(HWND hWnd, LPRECT lpRect)
 {
     if (Call("GetWindowRect", ERROR_INVALID_WINDOW_HANDLE))
         return FALSE;
-    Window* w = LiveWindow(hWnd);
-    if (w == nullptr) {
-        S().lastError = ERROR_INVALID_WINDOW_HANDLE;
+    Window* w = WindowOrError(hWnd);
+    if (w == nullptr)
         return FALSE;
-    }
     *lpRect = w->rect;
     return TRUE;
 }
@@ -646,11 +647,9 @@ BOOL WINAPI MoveWindow(HWND hWnd, int X, int Y, int nWidth, int nHeight, BOOL)
 {
     if (Call("MoveWindow", ERROR_INVALID_WINDOW_HANDLE))
         return FALSE;
-    Window* w = LiveWindow(hWnd);
-    if (w == nullptr) {
-        S().lastError = ERROR_INVALID_WINDOW_HANDLE;
+    Window* w = WindowOrError(hWnd);
+    if (w == nullptr)
         return FALSE;
-    }
     w->rect.left = X;
     w->rect.top = Y;
     w->rect.right = X + nWidth;
@@ -662,11 +661,9 @@ BOOL WINAPI SetWindowPos(HWND hWnd, HWND hWndInsertAfter, int X, int Y, int cx, 
 {
     if (Call("SetWindowPos", ERROR_INVALID_WINDOW_HANDLE))
         return FALSE;
-    Window* w = LiveWindow(hWnd);
-    if (w == nullptr) {
-        S().lastError = ERROR_INVALID_WINDOW_HANDLE;
+    Window* w = WindowOrError(hWnd);
+    if (w == nullptr)
         return FALSE;
-    }
     if (!(uFlags & SWP_NOZORDER)) {
         if (hWndInsertAfter == HWND_TOPMOST) {
             // As seen under Wine: a window that owns an open window (a modal
@@ -705,11 +702,9 @@ HWND WINAPI GetParent(HWND hWnd)
 {
     if (Call("GetParent", ERROR_INVALID_WINDOW_HANDLE))
         return nullptr;
-    Window* w = LiveWindow(hWnd);
-    if (w == nullptr) {
-        S().lastError = ERROR_INVALID_WINDOW_HANDLE;
+    Window* w = WindowOrError(hWnd);
+    if (w == nullptr)
         return nullptr;
-    }
     // A child's parent; a pop-up's owner; nothing for an overlapped window,
     // owned or not.
     if (IsChild(*w))
@@ -723,11 +718,9 @@ LONG WINAPI GetWindowLongA(HWND hWnd, int nIndex)
 {
     if (Call("GetWindowLongA", ERROR_INVALID_WINDOW_HANDLE))
         return 0;
-    Window* w = LiveWindow(hWnd);
-    if (w == nullptr) {
-        S().lastError = ERROR_INVALID_WINDOW_HANDLE;
+    Window* w = WindowOrError(hWnd);
+    if (w == nullptr)
         return 0;
-    }
     switch (nIndex) {
     case GWL_STYLE:
         return static_cast<LONG>(EffectiveStyle(*w));
@@ -745,11 +738,9 @@ LONG WINAPI SetWindowLongA(HWND hWnd, int nIndex, LONG dwNewLong)
 {
     if (Call("SetWindowLongA", ERROR_INVALID_WINDOW_HANDLE))
         return 0;
-    Window* w = LiveWindow(hWnd);
-    if (w == nullptr) {
-        S().lastError = ERROR_INVALID_WINDOW_HANDLE;
+    Window* w = WindowOrError(hWnd);
+    if (w == nullptr)
         return 0;
-    }
     LONG old;
     switch (nIndex) {
     case GWL_STYLE:
@@ -776,10 +767,8 @@ BOOL WINAPI SetWindowTextA(HWND hWnd, LPCSTR lpString)
 {
     if (Call("SetWindowTextA", ERROR_INVALID_WINDOW_HANDLE))
         return FALSE;
-    if (LiveWindow(hWnd) == nullptr) {
-        S().lastError = ERROR_INVALID_WINDOW_HANDLE;
+    if (WindowOrError(hWnd) == nullptr)
         return FALSE;
-    }
     return Deliver(hWnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(lpString)) ? TRUE : FALSE;
 }
 
@@ -805,11 +794,9 @@ int WINAPI GetWindowTextA(HWND hWnd, LPSTR lpString, int nMaxCount)
 BOOL WINAPI EnableWindow(HWND hWnd, BOOL bEnable)
 {
     Call("EnableWindow");
-    Window* w = LiveWindow(hWnd);
-    if (w == nullptr) {
-        S().lastError = ERROR_INVALID_WINDOW_HANDLE;
+    Window* w = WindowOrError(hWnd);
+    if (w == nullptr)
         return FALSE;
-    }
     // Nonzero when the window was disabled before.
     BOOL wasDisabled = w->enabled ? FALSE : TRUE;
     SetEnabled(hWnd, bEnable != FALSE);
@@ -918,10 +905,8 @@ BOOL WINAPI PostMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam)
 LRESULT WINAPI SendMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam)
 {
     Call("SendMessageA");
-    if (LiveWindow(hWnd) == nullptr) {
-        S().lastError = ERROR_INVALID_WINDOW_HANDLE;
+    if (WindowOrError(hWnd) == nullptr)
         return 0;
-    }
     return Deliver(hWnd, Msg, wParam, lParam);
 }
 
