@@ -2,8 +2,8 @@
 // maps each application item's command id back to its entry.
 #include "barmenu/barmenu.h"
 
+#include "base/report.h"
 #include "resources/resource.h"
-#include "shell/shell.h"
 
 HMENU g_hBarMenu = NULL;
 CommandEntry* g_commandHead = NULL;

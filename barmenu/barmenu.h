@@ -1,4 +1,5 @@
-// The bar's user popups, the command table behind them, and the launcher.
+// The bar's user popups, the command table behind them, the clock item
+// with the hourly chime, and the launcher.
 #pragma once
 #include "store/store.h"
 
@@ -28,5 +29,12 @@ LONG AppCommandId(int k, int j);
 BOOL BuildBarMenus();
 void ClearBarMenus();
 AppItem* FindCommandApp(LONG id);
+
+// The clock item: "h:mm AM" on a 12-hour clock.
+enum { CLOCK_TEXT_SIZE = 10 };
+void FormatClockText(const SYSTEMTIME& time, char text[CLOCK_TEXT_SIZE]);
+// Writes the time into the clock item and chimes in minute 0 of an hour;
+// 0 when the clock item could not be changed.
+int UpdateClock();
 
 int LaunchApp(const AppItem* app);

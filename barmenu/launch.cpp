@@ -3,8 +3,8 @@
 
 #include <shellapi.h>
 
-#include "shell/shell.h"
-#include "shell/text.h"
+#include "base/report.h"
+#include "base/text.h"
 
 int LaunchApp(const AppItem* app)
 {

@@ -9,7 +9,6 @@
 const char BAR_CLASS_NAME[] = "TXClass";
 const char BAR_TITLE[] = "Tolvex";
 
-HWND g_hwndBar = NULL;
 HICON g_hIcon = NULL;
 
 static WNDCLASSA s_barClass;
@@ -56,6 +55,15 @@ int CreateBar()
     BuildBarMenus();
     ShowWindow(g_hwndBar, SW_RESTORE);
     return 1;
+}
+
+void TearDownBar()
+{
+    DestroyWindow(g_hwndBar);
+    DestroyIcon(g_hIcon);
+    RemoveMaximizeHook();
+    UnregisterClassA(BAR_CLASS_NAME, g_hInstance);
+    KillTimer(g_hwndBar, CLOCK_TIMER_ID);
 }
 
 static void ExitTolvex()

@@ -5,7 +5,7 @@
 
 #include <string.h>
 
-#include "shell/text.h"
+#include "base/text.h"
 
 const char HOOK_DLL_NAME[] = "tolvexhk.dll";
 

@@ -1,32 +1,24 @@
-// The bar shell: start-up and exit, the bar window, the clock, the maximize
-// hook, and the message boxes through which every problem is reported.
+// The bar shell: start-up and exit, the bar window, the maximize hook and
+// the teardown.
 #pragma once
-#include <windows.h>
+#include "base/report.h"
 
 enum {
     CLOCK_TIMER_ID = 65244,
-    CLOCK_PERIOD_MS = 60000,
-    CLOCK_TEXT_SIZE = 10
+    CLOCK_PERIOD_MS = 60000
 };
 
 extern const char BAR_CLASS_NAME[];  // "TXClass"
 extern const char BAR_TITLE[];       // "Tolvex"
 extern const char HOOK_DLL_NAME[];   // "tolvexhk.dll"
 
-extern HINSTANCE g_hInstance;
-extern HWND g_hwndBar;
 extern HICON g_hIcon;
 extern HHOOK g_hHook;
 extern int g_newShell;
 
-// Message boxes and teardown.
-void ShowWarning(const char* text);
-[[noreturn]] void FatalError(const char* text);
+// Destroys the bar window and the class icon, removes the hook, unregisters
+// the class and kills the clock timer; shared by Exit and a fatal stop.
 void TearDownBar();
-
-// Clock and hourly chime.
-void FormatClockText(const SYSTEMTIME& time, char text[CLOCK_TEXT_SIZE]);
-int UpdateClock();
 
 // Maximize hook. LoadHookLibrary loads tolvexhk.dll from the folder of
 // tolvex.exe (never through the search path) for the rest of the run and

@@ -4,7 +4,6 @@
 #include "barmenu/barmenu.h"
 #include "store/store.h"
 
-HINSTANCE g_hInstance = NULL;
 int g_newShell = 0;
 
 static bool s_shuttingDown = false;
@@ -22,6 +21,7 @@ static int IsNewShell()
 int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
 {
     g_hInstance = hInstance;
+    SetFatalTeardown(TearDownBar);
 
     HWND running = FindWindowA(BAR_CLASS_NAME, BAR_TITLE);
     if (running) {

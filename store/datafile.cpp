@@ -5,8 +5,8 @@
 
 #include <string.h>
 
-#include "shell/shell.h"
-#include "shell/text.h"
+#include "base/report.h"
+#include "base/text.h"
 
 const char DATA_FILE_NAME[] = "apps.tx";
 const char DATA_FILE_TEMP_NAME[] = "apps.tx.tmp";

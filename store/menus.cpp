@@ -3,7 +3,7 @@
 
 #include <string.h>
 
-#include "shell/shell.h"
+#include "base/report.h"
 
 const char SEPARATOR_LABEL[] = "-------";
 

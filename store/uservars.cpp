@@ -3,8 +3,8 @@
 
 #include <string.h>
 
-#include "shell/shell.h"
-#include "shell/text.h"
+#include "base/report.h"
+#include "base/text.h"
 
 static_assert(sizeof(UserVars) == USERVARS_SIZE, "the registry value is the record's bytes");
 

@@ -9,7 +9,7 @@
 #include <iterator>
 
 #include "resources/resource.h"
-#include "shell/text.h"
+#include "base/text.h"
 
 void TolvexTest::SetUp()
 {
@@ -22,6 +22,8 @@ void TolvexTest::SetUp()
     g_hIcon = NULL;
     g_hHook = NULL;
     g_hInstance = fw::ExeInstance();
+    g_fatalErrorBegun = false;
+    SetFatalTeardown(TearDownBar);
     g_newShell = 1;
     g_dataFileVersion = DATAFILE_VERSION;
     g_userVars = UserVars{};

@@ -10,7 +10,7 @@
 
 #include "barmenu/barmenu.h"
 #include "shell/shell.h"
-#include "shell/text.h"
+#include "base/text.h"
 #include "store/store.h"
 #include "tests/fakewin/fakewin.h"
 

@@ -1,10 +1,9 @@
 // The clock item at the right end of the bar, and the hourly chime.
-#include "shell/shell.h"
-
 #include "barmenu/barmenu.h"
+
+#include "base/report.h"
+#include "base/text.h"
 #include "resources/resource.h"
-#include "shell/text.h"
-#include "store/store.h"
 
 // "h:mm AM" on a 12-hour clock: hour 0 shows as 12, no leading zero.
 void FormatClockText(const SYSTEMTIME& time, char text[CLOCK_TEXT_SIZE])
