@@ -27,13 +27,19 @@ static Entry* NewEntry()
     return static_cast<Entry*>(HeapAlloc(GetProcessHeap(), 0, sizeof(Entry)));
 }
 
+// Releases the command entries from *from on; *from ends the table then.
+static void FreeCommands(CommandEntry** from)
+{
+    while (*from) {
+        CommandEntry* next = (*from)->next;
+        HeapFree(GetProcessHeap(), 0, *from);
+        *from = next;
+    }
+}
+
 void ClearBarMenus()
 {
-    while (g_commandHead) {
-        CommandEntry* next = g_commandHead->next;
-        HeapFree(GetProcessHeap(), 0, g_commandHead);
-        g_commandHead = next;
-    }
+    FreeCommands(&g_commandHead);
     while (g_popupHead) {
         PopupEntry* next = g_popupHead->next;
         // The popups stand at positions 1 to N, first menu first. After a
@@ -81,6 +87,7 @@ BOOL BuildBarMenus()
     PopupEntry** popupTail = &g_popupHead;
     int k = 0;
     int inserted = 0;
+    bool insertWarned = false;
     for (UserMenu* menu = g_menuHead; menu; menu = menu->next) {
         k++;
         HMENU popup = CreateMenu();
@@ -93,16 +100,28 @@ BOOL BuildBarMenus()
             ShowWarning(APPEND_FAILED_TEXT);
             continue;
         }
+        CommandEntry** menuCommands = commandTail;
+        AppendAppItems(popup, menu, k, commandTail);
+        // The popup list must hold exactly the popups at positions 1 to N:
+        // one it counted that is not there would make the next build delete
+        // another menu's popup and leave a duplicate on the bar.
+        if (!InsertMenuA(g_hBarMenu, static_cast<UINT>(inserted + 1), MF_BYPOSITION | MF_POPUP,
+                         reinterpret_cast<UINT_PTR>(popup), menu->name)) {
+            DestroyMenu(popup);
+            HeapFree(GetProcessHeap(), 0, entry);
+            FreeCommands(menuCommands);
+            commandTail = menuCommands;
+            if (!insertWarned)
+                ShowWarning(APPEND_FAILED_TEXT);
+            insertWarned = true;
+            continue;
+        }
+        inserted++;
         entry->popup = popup;
         entry->menu = menu;
         entry->next = NULL;
         *popupTail = entry;
         popupTail = &entry->next;
-
-        AppendAppItems(popup, menu, k, commandTail);
-        inserted++;
-        InsertMenuA(g_hBarMenu, static_cast<UINT>(inserted), MF_BYPOSITION | MF_POPUP,
-                    reinterpret_cast<UINT_PTR>(popup), menu->name);
     }
     return DrawMenuBar(g_hwndBar);
 }

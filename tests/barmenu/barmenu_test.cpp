@@ -158,6 +158,25 @@ TEST_F(BarMenuTest, EntriesThatCannotBeRecordedAreNotOffered)
     EXPECT_EQ(fw::LiveMenuCount(), menus + 1);  // "M" is back, nothing else
 }
 
+TEST_F(BarMenuTest, PopupsTheBarRefusesAreForgottenWithTheirCommands)
+{
+    MakeMenus({{"M", {"a"}}, {"N", {"b"}}, {"O", {"c"}}});
+    fw::FailCalls("InsertMenuA", 0, 2);
+    int menus = fw::LiveMenuCount();
+    BuildBarMenus();
+    EXPECT_EQ(BoxTexts(), std::vector<std::string>{"Error appending menus."});
+    EXPECT_EQ(fw::LiveMenuCount(), menus + 1);
+    EXPECT_EQ(fw::MenuItems(GetMenu(g_hwndBar))[1].text, "O");  // right after the command popup
+    EXPECT_EQ(FindCommandApp(101), nullptr);
+    EXPECT_EQ(FindCommandApp(201), nullptr);
+    EXPECT_EQ(FindCommandApp(301), App(3, 1));
+
+    BuildBarMenus();
+    EXPECT_EQ(fw::MenuItems(GetMenu(g_hwndBar)).size(), 6u);  // each menu once
+    EXPECT_EQ(fw::LiveMenuCount(), menus + 3);
+    EXPECT_EQ(fw::MenuItems(GetMenu(g_hwndBar))[1].text, "M");
+}
+
 TEST_F(BarMenuTest, PopupsOfADestroyedMenuAreOnlyForgotten)
 {
     MakeMenus({{"M", {"a"}}});
