@@ -66,10 +66,22 @@ void TearDownBar()
     KillTimer(g_hwndBar, CLOCK_TIMER_ID);
 }
 
+// Set while the exit sequence runs: a close or the end of the session that
+// arrives through a save warning's message loop finds the exit under way.
+static bool s_exiting = false;
+
 static void ExitTolvex()
 {
-    PostQuitMessage(0);
+    // Once a fatal error has begun, its box decides the end, and nothing saves.
+    if (s_exiting || g_fatalErrorBegun)
+        return;
+    s_exiting = true;
+    // The saves come before the quit message: a modal loop that finds it
+    // waiting ends at once, so a warning of a failed save would flash away
+    // unseen and the failure would look like success.
     ShutDown();
+    PostQuitMessage(0);
+    s_exiting = false;
 }
 
 static void RecreateBar()

@@ -6,8 +6,6 @@
 
 int g_newShell = 0;
 
-static bool s_shuttingDown = false;
-
 static int IsNewShell()
 {
     OSVERSIONINFOA version;
@@ -49,15 +47,9 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
 
 void ShutDown()
 {
-    // A warning box of the saves runs a message loop; a second close
-    // arriving through it must not run the sequence again.
-    if (s_shuttingDown)
-        return;
-    s_shuttingDown = true;
     SaveMenuList();
     SaveUserVars();
     ClearBarMenus();
     FreeAllMenus();
     TearDownBar();
-    s_shuttingDown = false;
 }

@@ -74,7 +74,7 @@ void SaveUserVars()
 {
     HKEY key;
     DWORD disposition;
-    if (OpenSettingsKey(&key, &disposition) != ERROR_SUCCESS)
+    if (g_fatalErrorBegun || OpenSettingsKey(&key, &disposition) != ERROR_SUCCESS)
         return;
     WriteUserVars(key);
     RegCloseKey(key);

@@ -40,6 +40,9 @@ struct MessageBoxCall {
     std::string text;
     std::string title;
     UINT style;
+    // The box's modal loop met a pending quit message: it posted it again and
+    // closed at once, returning 0, before the user could read the box.
+    bool cutShort;
 };
 const std::vector<MessageBoxCall>& MessageBoxes();
 void ClearMessageBoxes();

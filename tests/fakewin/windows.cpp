@@ -359,7 +359,10 @@ int WINAPI MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType)
     call.text = lpText ? lpText : "";
     call.title = lpCaption ? lpCaption : "Error";
     call.style = uType;
+    call.cutShort = S().quitPosted;
     S().boxes.push_back(call);
+    if (call.cutShort)
+        return 0;
     // The box is modal to its owner while it is open.
     bool disabled = false;
     if (Window* owner = LiveWindow(hWnd)) {

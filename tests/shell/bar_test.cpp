@@ -99,7 +99,7 @@ TEST_F(BarTest, CommandsLaunchOrWarnAndTimersRefreshTheClock)
 
 class BarEndTest : public BarTest, public ::testing::WithParamInterface<UINT> {};
 
-TEST_P(BarEndTest, ExitCloseAndSessionEndAllSaveAndEnd)
+TEST_P(BarEndTest, ExitCloseAndSessionEndAllSaveOrSayWhyAndEnd)
 {
     UINT message = GetParam();
     StartBar();
@@ -112,12 +112,33 @@ TEST_P(BarEndTest, ExitCloseAndSessionEndAllSaveAndEnd)
     Send(message, message == WM_COMMAND ? IDM_EXIT : TRUE);
     EXPECT_TRUE(QuitPosted());
     EXPECT_TRUE(FileExists("apps.tx"));
+    EXPECT_TRUE(fw::MessageBoxes().empty());
     DWORD type;
     Bytes record;
     EXPECT_TRUE(fw::RegGetValue(HKEY_CURRENT_USER, "Software\\Tolvex", "User_Vars", &type, &record));
     EXPECT_FALSE(fw::WindowExists(bar));
     EXPECT_TRUE(fw::Hooks().empty());
     EXPECT_EQ(g_menuHead, nullptr);
+    EXPECT_EQ(fw::LiveHeapBlocks(), 0);
+}
+
+TEST_P(BarEndTest, AFailedSaveIsSeenAndASecondCloseFindsTheExitUnderWay)
+{
+    UINT message = GetParam();
+    StartBar();
+    fw::FailCalls("CreateFileA");
+    bool quitWhileWarning = true;
+    fw::OnMessageBox([&](const fw::MessageBoxCall&) {
+        Send(WM_CLOSE);
+        quitWhileWarning = QuitPosted();
+    });
+    Send(message, message == WM_COMMAND ? IDM_EXIT : TRUE);
+    ASSERT_EQ(BoxTexts(), std::vector<std::string>{"Could not open APPS.TX for write.\nPlease check the file."});
+    EXPECT_FALSE(fw::MessageBoxes()[0].cutShort);
+    EXPECT_FALSE(quitWhileWarning);
+    EXPECT_EQ(fw::CallCount("CreateFileA"), 1);  // one save, not a second under the box
+    EXPECT_FALSE(FileExists("apps.tx"));
+    EXPECT_TRUE(QuitPosted());
     EXPECT_EQ(fw::LiveHeapBlocks(), 0);
 }
 
@@ -185,8 +206,17 @@ TEST_F(BarTest, AFatalErrorRemovesTheBarAndSavesNothing)
 {
     StartBar();
     fw::FailCalls("CreateMenu");
+    // A close or the end of the session arriving through the fatal box's
+    // loop must neither save nor end the box.
+    fw::OnMessageBox([](const fw::MessageBoxCall&) {
+        for (HWND window : fw::TopLevelWindows()) {
+            SendMessageA(window, WM_CLOSE, 0, 0);
+            SendMessageA(window, WM_ENDSESSION, TRUE, 0);
+        }
+    });
     size_t from = fw::CallLog().size();
     ExpectProcessEnds([] { Send(WM_DISPLAYCHANGE); });
+    EXPECT_FALSE(QuitPosted());
     EXPECT_EQ(BoxTexts(), std::vector<std::string>{"Could not create menus!"});
     // The teardown, step by step after the box, each taken whatever the one before did.
     std::vector<std::string> steps;
