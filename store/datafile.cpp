@@ -9,7 +9,12 @@
 #include "base/text.h"
 
 const char DATA_FILE_NAME[] = "apps.tx";
-const char DATA_FILE_TEMP_NAME[] = "apps.tx.tmp";
+
+// The file's full path and that of the copy a save writes first. Fixed once,
+// so that nothing that changes the current directory later (an Open dialog,
+// a shell extension) can make the bar save somewhere else.
+static char s_dataPath[MAX_PATH] = "apps.tx";
+static char s_tempPath[MAX_PATH + 4] = "apps.tx.tmp";
 
 LONG g_dataFileVersion = 0;
 
@@ -17,7 +22,17 @@ static const char OLD_FILE_TEXT[] = "Old data file found.  Please\ndelete it and
 static const char CORRUPT_FILE_TEXT[] = "Corrupt APPS.TX file. Please\ndelete it and restart Tolvex.";
 static const char NO_MEMORY_TEXT[] =
     "Not enough memory to load the menus.\nTolvex will close and leave APPS.TX as it is.";
+static const char READ_FAILED_TEXT[] =
+    "Could not read APPS.TX.\nTolvex will close and leave APPS.TX as it is.";
+static const char OPEN_FAILED_TEXT[] =
+    "Could not open APPS.TX. Another program may be using it,\n"
+    "or its folder may not be reachable.\n"
+    "Tolvex will close and leave APPS.TX as it is.";
 static const char WRITE_FAILED_TEXT[] = "Could not open APPS.TX for write.\nPlease check the file.";
+
+// A save that finds apps.tx held by another program for a moment (a virus
+// scanner, a sync tool) tries again this often, this far apart.
+enum { REPLACE_ATTEMPTS = 10, REPLACE_RETRY_MS = 100 };
 
 // Offsets within the records.
 enum {
@@ -57,23 +72,27 @@ static void PutText(BYTE* dst, const char* src, size_t size)
 
 // ---- loading ----------------------------------------------------------------
 
-// Reads exactly size bytes; 0 when the file ends first or the read fails.
+[[noreturn]] static void FailLoad(HANDLE file, const char* text)
+{
+    CloseHandle(file);
+    FatalError(text);
+}
+
+// Reads exactly size bytes: 1 when they were all there, 0 when the file
+// ended first. A failed read is not the end of the file: taking it for one
+// would load part of the menus and save that part over the whole file.
 static int ReadExact(HANDLE file, BYTE* buffer, DWORD size)
 {
     DWORD total = 0;
     while (total < size) {
         DWORD got = 0;
-        if (!ReadFile(file, buffer + total, size - total, &got, NULL) || got == 0)
+        if (!ReadFile(file, buffer + total, size - total, &got, NULL))
+            FailLoad(file, READ_FAILED_TEXT);
+        if (got == 0)
             return 0;
         total += got;
     }
     return 1;
-}
-
-[[noreturn]] static void FailLoad(HANDLE file, const char* text)
-{
-    CloseHandle(file);
-    FatalError(text);
 }
 
 static UserMenu* DecodeMenu(HANDLE file, const BYTE* rec)
@@ -101,11 +120,29 @@ static AppItem* DecodeApp(HANDLE file, const BYTE* rec)
     return app;
 }
 
+void ResolveDataFilePath()
+{
+    DWORD len = GetFullPathNameA(DATA_FILE_NAME, sizeof s_dataPath, s_dataPath, NULL);
+    // A path that does not fit leaves the bare name: the current directory
+    // then decides, which the file browser puts back whatever its length.
+    if (len == 0 || len >= sizeof s_dataPath)
+        CopyText(s_dataPath, sizeof s_dataPath, DATA_FILE_NAME);
+    CopyText(s_tempPath, sizeof s_tempPath, s_dataPath);
+    AppendText(s_tempPath, sizeof s_tempPath, ".tmp");
+}
+
 void LoadMenuList()
 {
-    HANDLE file = CreateFileA(DATA_FILE_NAME, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
+    ResolveDataFilePath();
+    HANDLE file = CreateFileA(s_dataPath, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, NULL);
     if (file == INVALID_HANDLE_VALUE) {
+        DWORD error = GetLastError();
+        // Only a file that is not there means the default menus. One that is
+        // held by another program, denied, or on a drive that is away would
+        // be replaced by them at the next save.
+        if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND)
+            FatalError(OPEN_FAILED_TEXT);
         BuildDefaultMenus();
         return;
     }
@@ -252,24 +289,36 @@ static int WriteMenuList(HANDLE file)
     return 1;
 }
 
+static int ReplaceDataFile()
+{
+    for (int attempt = 1;; attempt++) {
+        if (MoveFileExA(s_tempPath, s_dataPath, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            return 1;
+        DWORD error = GetLastError();
+        bool held = error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED ||
+                    error == ERROR_LOCK_VIOLATION;
+        if (!held || attempt == REPLACE_ATTEMPTS)
+            return 0;
+        Sleep(REPLACE_RETRY_MS);
+    }
+}
+
 // The list is written to a file beside "apps.tx" and only a complete,
 // flushed copy replaces it, so a failed save leaves the old file whole.
 void SaveMenuList()
 {
-    if (!g_menuHead)
+    if (!g_menuHead || g_fatalErrorBegun)
         return;
-    HANDLE file = CreateFileA(DATA_FILE_TEMP_NAME, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, NULL);
+    HANDLE file = CreateFileA(s_tempPath, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
     if (file == INVALID_HANDLE_VALUE) {
         ShowWarning(WRITE_FAILED_TEXT);
         return;
     }
     int ok = WriteMenuList(file) && FlushFileBuffers(file);
     ok = CloseHandle(file) && ok;
-    ok = ok && MoveFileExA(DATA_FILE_TEMP_NAME, DATA_FILE_NAME,
-                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    ok = ok && ReplaceDataFile();
     if (!ok) {
-        DeleteFileA(DATA_FILE_TEMP_NAME);
+        DeleteFileA(s_tempPath);
         ShowWarning(WRITE_FAILED_TEXT);
     }
 }

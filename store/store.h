@@ -64,12 +64,14 @@ enum {
     APP_RECORD_SIZE = 232
 };
 
-extern const char DATA_FILE_NAME[];      // "apps.tx"
-extern const char DATA_FILE_TEMP_NAME[]; // where a save is written first
+extern const char DATA_FILE_NAME[];  // "apps.tx"
 
 // Set to DATAFILE_VERSION at start-up; the writer stores it, the reader demands it.
 extern LONG g_dataFileVersion;
 
+// Fixes the data file's full path from the current directory (LoadMenuList
+// does this first); every later load and save uses that path.
+void ResolveDataFilePath();
 void LoadMenuList();
 void BuildDefaultMenus();
 void SaveMenuList();

@@ -36,6 +36,7 @@ void TolvexTest::SetUp()
     ASSERT_NE(mkdtemp(pattern), nullptr);
     tempDir_ = pattern;
     ASSERT_EQ(chdir(tempDir_.c_str()), 0);
+    ResolveDataFilePath();
 }
 
 void TolvexTest::TearDown()

@@ -315,6 +315,12 @@ DWORD WINAPI GetTickCount(void)
                               S().time.wMilliseconds);
 }
 
+// Logged, not slept: a test sees how often and never waits.
+void WINAPI Sleep(DWORD)
+{
+    Call("Sleep");
+}
+
 DWORD WINAPI GetCurrentThreadId(void)
 {
     Call("GetCurrentThreadId");

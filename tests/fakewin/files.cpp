@@ -3,6 +3,7 @@
 #include "state.h"
 
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -327,4 +328,28 @@ BOOL WINAPI DeleteFileA(LPCSTR lpFileName)
         return FALSE;
     }
     return TRUE;
+}
+
+// A relative name is taken from the host's current directory; the result
+// keeps the host's separators, which every call here accepts.
+DWORD WINAPI GetFullPathNameA(LPCSTR lpFileName, DWORD nBufferLength, LPSTR lpBuffer, LPSTR* lpFilePart)
+{
+    if (Call("GetFullPathNameA", ERROR_INVALID_PARAMETER))
+        return 0;
+    std::string path = HostPath(lpFileName);
+    if (path.empty() || path[0] != '/') {
+        char cwd[4096];
+        if (::getcwd(cwd, sizeof cwd) == nullptr) {
+            S().lastError = ERROR_PATH_NOT_FOUND;
+            return 0;
+        }
+        path = std::string(cwd) + "/" + path;
+    }
+    // Too small: the size needed, terminator included.
+    if (lpBuffer == nullptr || path.size() >= nBufferLength)
+        return static_cast<DWORD>(path.size() + 1);
+    memcpy(lpBuffer, path.c_str(), path.size() + 1);
+    if (lpFilePart != nullptr)
+        *lpFilePart = lpBuffer + path.rfind('/') + 1;
+    return static_cast<DWORD>(path.size());
 }

@@ -1,10 +1,17 @@
 #include "tests/support.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 
 const char OLD_TEXT[] = "Old data file found.  Please\ndelete it and restart Tolvex.";
 const char CORRUPT_TEXT[] = "Corrupt APPS.TX file. Please\ndelete it and restart Tolvex.";
 const char WRITE_TEXT[] = "Could not open APPS.TX for write.\nPlease check the file.";
+const char OPEN_TEXT[] =
+    "Could not open APPS.TX. Another program may be using it,\nor its folder may not be reachable.\n"
+    "Tolvex will close and leave APPS.TX as it is.";
+const char READ_TEXT[] = "Could not read APPS.TX.\nTolvex will close and leave APPS.TX as it is.";
 
 struct AppSpec {
     std::string path, workDir, params, name;
@@ -79,17 +86,65 @@ TEST_F(DataFileTest, WithoutAFileTheDefaultMenusAreBuiltAndSavedFieldByField)
     EXPECT_FALSE(FileExists("apps.tx.tmp"));
     EXPECT_TRUE(fw::MessageBoxes().empty());
 
-    // An empty file counts as none, and so does one that cannot be opened.
+    // An empty file counts as none.
     WriteFileBytes("apps.tx", {});
     FreeAllMenus();
     LoadMenuList();
     EXPECT_EQ(g_menuHead->count, 2);
-    WriteFileBytes("apps.tx", Version(99));
-    FreeAllMenus();
-    fw::FailCalls("CreateFileA");
-    LoadMenuList();
-    EXPECT_EQ(g_menuHead->count, 2);
     EXPECT_TRUE(fw::MessageBoxes().empty());
+}
+
+// A file that is there but cannot be opened or read ends the program: the
+// default menus, or the menus read so far, would be saved over it.
+TEST_F(DataFileTest, OnlyAMissingFileGivesTheDefaultsAndAFailedReadIsNoEnd)
+{
+    const struct {
+        const char* api;
+        DWORD error;
+        int skip;  // reads: the version, "&Apps", two entries, "&Games", ...
+        const char* fatal;
+    } cases[] = {
+        {"CreateFileA", ERROR_FILE_NOT_FOUND, 0, nullptr},
+        {"CreateFileA", ERROR_PATH_NOT_FOUND, 0, nullptr},
+        {"CreateFileA", ERROR_SHARING_VIOLATION, 0, OPEN_TEXT},
+        {"CreateFileA", ERROR_ACCESS_DENIED, 0, OPEN_TEXT},
+        {"CreateFileA", ERROR_BAD_NETPATH, 0, OPEN_TEXT},
+        {"ReadFile", ERROR_READ_FAULT, 0, READ_TEXT},
+        {"ReadFile", ERROR_READ_FAULT, 2, READ_TEXT},
+        {"ReadFile", ERROR_READ_FAULT, 4, READ_TEXT},
+    };
+    Bytes image = Version();
+    PutMenu(image, "Mine", 0);
+    PutMenu(image, "Also mine", 0);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.api) + " " + std::to_string(c.error) + " after " + std::to_string(c.skip));
+        fw::Reset();
+        Bytes file = c.skip ? DefaultMenusImage() : image;
+        WriteFileBytes("apps.tx", file);
+        fw::FailCallsWithError(c.api, c.error, c.skip, 1);
+        if (c.fatal) {
+            ExpectFatalLoad(c.fatal);
+        } else {
+            LoadMenuList();
+            EXPECT_EQ(DescribeMenus(), "&Apps:Visual &C++ v4.0,&Word v7.0|&Games:&Minesweeper,&Solitaire");
+            EXPECT_TRUE(fw::MessageBoxes().empty());
+        }
+        EXPECT_EQ(ReadFileBytes("apps.tx"), file);
+        FreeAllMenus();
+    }
+}
+
+TEST_F(DataFileTest, TheFileStaysWhereTheBarStarted)
+{
+    ASSERT_EQ(mkdir("start", 0755), 0);
+    ASSERT_EQ(mkdir("elsewhere", 0755), 0);
+    ASSERT_EQ(chdir("start"), 0);
+    LoadMenuList();
+    ASSERT_EQ(chdir("../elsewhere"), 0);  // as an Open dialog may leave it
+    SaveMenuList();
+    EXPECT_FALSE(FileExists("apps.tx"));
+    EXPECT_TRUE(FileExists("../start/apps.tx"));
+    EXPECT_FALSE(FileExists("../start/apps.tx.tmp"));
 }
 
 TEST_F(DataFileTest, AWindowsDirectoryThatDoesNotFitGivesTheBareFileName)
@@ -261,10 +316,12 @@ TEST_F(DataFileTest, AFailedSaveLeavesTheOldFileWholeAndSaysSo)
     struct Step {
         const char* api;
         int skip;
+        int times;
     };
-    const Step steps[] = {{"CreateFileA", 0}, {"WriteFile", 0}, {"WriteFile", 1},
-                          {"WriteFile", 4},   {"FlushFileBuffers", 0}, {"CloseHandle", 0},
-                          {"MoveFileExA", 0}, {"short write", 2}};
+    // The replace is tried again while the file may be held, so it fails for good.
+    const Step steps[] = {{"CreateFileA", 0, 1}, {"WriteFile", 0, 1},       {"WriteFile", 1, 1},
+                          {"WriteFile", 4, 1},   {"FlushFileBuffers", 0, 1}, {"CloseHandle", 0, 1},
+                          {"MoveFileExA", 0, -1}, {"short write", 2, 1}};
     for (const Step& step : steps) {
         SCOPED_TRACE(std::string(step.api) + " after " + std::to_string(step.skip));
         fw::Reset();
@@ -273,7 +330,7 @@ TEST_F(DataFileTest, AFailedSaveLeavesTheOldFileWholeAndSaysSo)
         if (std::string(step.api) == "short write")
             fw::ShortWrites(10, step.skip, 1);  // a full disk: fewer bytes written than asked
         else
-            fw::FailCalls(step.api, step.skip, 1);
+            fw::FailCalls(step.api, step.skip, step.times);
         SaveMenuList();
         EXPECT_EQ(ReadFileBytes("apps.tx"), old);
         EXPECT_FALSE(FileExists("apps.tx.tmp"));
@@ -282,6 +339,22 @@ TEST_F(DataFileTest, AFailedSaveLeavesTheOldFileWholeAndSaysSo)
         EXPECT_EQ(fw::OpenFileCount(), 0);
         EXPECT_EQ(DescribeMenus(), "New:a,b|Other:c");  // memory unchanged
         FreeAllMenus();
+    }
+    EXPECT_EQ(fw::CallCount("Sleep"), 0);  // a full disk is not waited for
+
+    // Held by a scanner for a moment: the save waits briefly and succeeds;
+    // held for good: it gives up after a bounded wait.
+    for (int times : {3, -1}) {
+        SCOPED_TRACE(times);
+        fw::Reset();
+        MakeMenus({{"New", {"a"}}});
+        fw::FailCallsWithError("MoveFileExA", ERROR_SHARING_VIOLATION, 0, times);
+        SaveMenuList();
+        EXPECT_EQ(ReadFileBytes("apps.tx").size() == 4 + 48 + 232, times > 0);
+        EXPECT_EQ(fw::MessageBoxes().size(), times > 0 ? 0u : 1u);
+        EXPECT_EQ(fw::CallCount("Sleep"), times > 0 ? times : 9);
+        FreeAllMenus();
+        std::remove("apps.tx");
     }
 }
 

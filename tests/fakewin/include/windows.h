@@ -498,6 +498,8 @@ typedef struct _OVERLAPPED {
 #define ERROR_WRITE_FAULT 29L
 #define ERROR_READ_FAULT 30L
 #define ERROR_SHARING_VIOLATION 32L
+#define ERROR_LOCK_VIOLATION 33L
+#define ERROR_BAD_NETPATH 53L
 #define ERROR_HANDLE_EOF 38L
 #define ERROR_FILE_EXISTS 80L
 #define ERROR_INVALID_PARAMETER 87L
@@ -639,6 +641,7 @@ UINT WINAPI GetWindowsDirectoryA(LPSTR lpBuffer, UINT uSize);
 void WINAPI GetLocalTime(LPSYSTEMTIME lpSystemTime);
 DWORD WINAPI GetTickCount(void);
 DWORD WINAPI GetCurrentThreadId(void);
+void WINAPI Sleep(DWORD dwMilliseconds);
 
 DWORD WINAPI GetModuleFileNameA(HMODULE hModule, LPSTR lpFilename, DWORD nSize);
 HMODULE WINAPI GetModuleHandleA(LPCSTR lpModuleName);
@@ -663,6 +666,7 @@ BOOL WINAPI FlushFileBuffers(HANDLE hFile);
 BOOL WINAPI CloseHandle(HANDLE hObject);
 BOOL WINAPI MoveFileExA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, DWORD dwFlags);
 BOOL WINAPI DeleteFileA(LPCSTR lpFileName);
+DWORD WINAPI GetFullPathNameA(LPCSTR lpFileName, DWORD nBufferLength, LPSTR lpBuffer, LPSTR* lpFilePart);
 
 // ---- advapi32 ------------------------------------------------------------------------------
 
