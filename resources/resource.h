@@ -3,6 +3,12 @@
 
 // Icons
 #define IDI_TOLVEX      102
+#define IDI_ABOUT       110
+// Arrow buttons of the Edit Menus dialog: raised, and pressed (sunken).
+#define IDI_UPRAISED    114
+#define IDI_DOWNRAISED  115
+#define IDI_DOWNSUNKEN  116
+#define IDI_UPSUNKEN    117
 
 // Menus
 #define IDR_BARMENU     105
