@@ -3,6 +3,7 @@
 #include "shell/shell.h"
 
 #include "barmenu/barmenu.h"
+#include "dialogs/dialogs.h"
 #include "resources/resource.h"
 #include "store/store.h"
 
@@ -13,9 +14,11 @@ HICON g_hIcon = NULL;
 
 static WNDCLASSA s_barClass;
 
-// Bar dialogs open right now, and whether a display change waits for them.
+// Bar dialogs open right now, and whether a display change or a close
+// waits for them.
 static int s_openDialogs = 0;
 static bool s_displayChangePending = false;
+static bool s_closePending = false;
 
 int RegisterBarClass()
 {
@@ -110,9 +113,16 @@ INT_PTR RunBarDialog(int templateId, DLGPROC proc)
         OpenDialogCount open;
         result = DialogBoxParamA(g_hInstance, MAKEINTRESOURCEA(templateId), g_hwndBar, proc, 0);
     }
-    // Destroying the bar under a dialog would take the dialog with it,
-    // past its OK and Cancel handling: a display change waits until here.
-    if (s_openDialogs == 0 && s_displayChangePending) {
+    // Destroying the bar under a dialog would take the dialog with it, past
+    // its OK and Cancel handling, and the exit would free the records it
+    // still uses: a display change and a close wait until here.
+    if (s_openDialogs > 0)
+        return result;
+    if (s_closePending) {
+        s_closePending = false;
+        s_displayChangePending = false;
+        ExitTolvex();
+    } else if (s_displayChangePending) {
         s_displayChangePending = false;
         RecreateBar();
     }
@@ -135,11 +145,37 @@ static void OnDisplayChange()
         RecreateBar();
 }
 
+static void OnClose()
+{
+    if (s_openDialogs > 0)
+        s_closePending = true;
+    else
+        ExitTolvex();
+}
+
+static void OnEndSession()
+{
+    if (s_openDialogs == 0) {
+        ExitTolvex();
+        return;
+    }
+    // The process may be ended as soon as this returns, and the open dialogs
+    // still use the records: save now, free nothing, and end here.
+    if (g_fatalErrorBegun)
+        return;
+    SaveMenuList();
+    SaveUserVars();
+    TearDownBar();
+    ExitProcess(0);
+}
+
 static void OnCommand(UINT id)
 {
     switch (id) {
-    case IDM_OPTIONS:
     case IDM_EDITMENUS:
+        RunBarDialog(IDD_EDITMENUS, EditProc);
+        return;
+    case IDM_OPTIONS:
     case IDM_ABOUT:
         // The dialogs behind these commands are not part of the program yet.
         return;
@@ -180,11 +216,11 @@ LRESULT CALLBACK TolvexWinProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
     case WM_CLOSE:
         // Closed by another route than Exit (a task manager, a script):
         // end the same way, so that nothing is lost and no process lingers.
-        ExitTolvex();
+        OnClose();
         return 0;
     case WM_ENDSESSION:
         if (wParam)
-            ExitTolvex();  // the process may be ended as soon as this returns
+            OnEndSession();
         return 0;
     }
     return DefWindowProcA(hwnd, message, wParam, lParam);

@@ -271,8 +271,8 @@ HWND FindBox(const char* title)
     return box && IsWindowVisible(box) ? box : nullptr;
 }
 
-// box TITLE MS: waits for a message box, prints its owner and text, and
-// closes it with OK.
+// box TITLE MS [BUTTON]: waits for a message box, prints its owner and
+// text, and closes it with OK or the given button (6 Yes, 7 No).
 int Box(int, char** argv)
 {
     const char* title = argv[0];
@@ -292,7 +292,8 @@ int Box(int, char** argv)
     putchar('\n');
     fflush(stdout);
 
-    PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), (LPARAM)GetDlgItem(box, IDOK));
+    int button = argv[2] ? (int)Number(argv[2]) : IDOK;
+    PostMessageA(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), (LPARAM)GetDlgItem(box, button));
     HWND closed = WaitFor(timeout, [&]() -> HWND { return IsWindow(box) ? nullptr : GetDesktopWindow(); });
     if (!closed) {
         fprintf(stderr, "box %s did not close\n", title);
@@ -314,6 +315,120 @@ int NoBox(int, char** argv)
         putchar('\n');
         return 1;
     }
+    return 0;
+}
+
+// ---- dialogs -------------------------------------------------------------------
+// A dialog is named by its title; its controls by their ids. List-box text
+// is read with the wide calls: across processes the ANSI LB_GETTEXT comes
+// back as UTF-16.
+
+HWND DialogArg(const char* title)
+{
+    HWND dialog = WaitFor(5000, [&] { return FindBox(title); });
+    if (!dialog)
+        fprintf(stderr, "no dialog %s\n", title);
+    return dialog;
+}
+
+// Waits until the window's process has handled what was posted to it:
+// sent messages would otherwise overtake posted commands.
+void Settle(HWND hwnd)
+{
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, pid);
+    if (process) {
+        WaitForInputIdle(process, 5000);
+        CloseHandle(process);
+    }
+}
+
+// dlg TITLE: every control as key=value lines: text.ID, enabled.ID,
+// checked.ID (buttons), rows.ID and sel.ID (list boxes, rows joined by |),
+// and focus=ID.
+int Dialog(int, char** argv)
+{
+    HWND dialog = DialogArg(argv[0]);
+    if (!dialog)
+        return 1;
+    Settle(dialog);
+    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        int id = GetDlgCtrlID(child);
+        if (id == 0xFFFF)
+            continue;  // labels
+        char cls[64];
+        wchar_t text[512] = L"";
+        GetClassNameA(child, cls, sizeof cls);
+        // GetWindowText would give another process's edit its caption only.
+        SendMessageW(child, WM_GETTEXT, 512, (LPARAM)text);
+        printf("text.%d=", id);
+        PrintEscaped(text);
+        printf("\nenabled.%d=%d\n", id, IsWindowEnabled(child) ? 1 : 0);
+        LONG type = GetWindowLongA(child, GWL_STYLE) & BS_TYPEMASK;
+        if (_stricmp(cls, "Button") == 0 && (type == BS_AUTOCHECKBOX || type == BS_CHECKBOX))
+            printf("checked.%d=%d\n", id, (int)SendMessageW(child, BM_GETCHECK, 0, 0));
+        if (_stricmp(cls, "ListBox") == 0) {
+            int count = (int)SendMessageW(child, LB_GETCOUNT, 0, 0);
+            printf("rows.%d=", id);
+            for (int i = 0; i < count; ++i) {
+                wchar_t row[256] = L"";
+                if (SendMessageW(child, LB_GETTEXTLEN, i, 0) < 256)
+                    SendMessageW(child, LB_GETTEXT, i, (LPARAM)row);
+                fputs(i ? "|" : "", stdout);
+                PrintEscaped(row);
+            }
+            printf("\nsel.%d=%d\n", id, (int)SendMessageW(child, LB_GETCURSEL, 0, 0));
+        }
+    }
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    if (GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info) && info.hwndFocus)
+        printf("focus=%d\n", GetDlgCtrlID(info.hwndFocus));
+    return 0;
+}
+
+// click TITLE ID [NOTIFY]: WM_COMMAND from the control, posted, since it may
+// open a modal box or dialog that the driver then has to answer.
+int Click(int, char** argv)
+{
+    HWND dialog = DialogArg(argv[0]);
+    int id = (int)Number(argv[1]);
+    WORD notify = argv[2] ? (WORD)Number(argv[2]) : BN_CLICKED;
+    if (!dialog || !PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, notify), (LPARAM)GetDlgItem(dialog, id)))
+        return 1;
+    return 0;
+}
+
+// select TITLE ID ROW [NOTIFY]: selects a list row, then tells the dialog as
+// a user's click would (LBN_SELCHANGE, or NOTIFY: 2 is a double click).
+int Select(int, char** argv)
+{
+    HWND dialog = DialogArg(argv[0]);
+    int id = (int)Number(argv[1]);
+    if (!dialog || SendDlgItemMessageW(dialog, id, LB_SETCURSEL, Number(argv[2]), 0) == LB_ERR)
+        return 1;
+    WORD notify = argv[3] ? (WORD)Number(argv[3]) : LBN_SELCHANGE;
+    return PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, notify), (LPARAM)GetDlgItem(dialog, id)) ? 0 : 1;
+}
+
+// set-text TITLE ID TEXT
+int SetText(int, char** argv)
+{
+    HWND dialog = DialogArg(argv[0]);
+    return dialog && SetDlgItemTextA(dialog, (int)Number(argv[1]), argv[2]) ? 0 : 1;
+}
+
+// key TITLE VK: a key pressed and released in the dialog, through its
+// own keyboard handling (Esc, Enter).
+int Key(int, char** argv)
+{
+    HWND dialog = DialogArg(argv[0]);
+    WPARAM vk = (WPARAM)Number(argv[1]);
+    if (!dialog)
+        return 1;
+    PostMessageA(dialog, WM_KEYDOWN, vk, 1);
+    PostMessageA(dialog, WM_KEYUP, vk, 0xC0000001);
     return 0;
 }
 
@@ -647,7 +762,12 @@ const Subcommand SUBCOMMANDS[] = {
     { "post", 4, "WINDOW MESSAGE WPARAM LPARAM", Post },
     { "command", 2, "WINDOW ID", Command },
     { "displaychange", 1, "WINDOW", DisplayChange },
-    { "box", 2, "TITLE MS", Box },
+    { "box", 2, "TITLE MS [BUTTON]", Box },
+    { "dlg", 1, "TITLE", Dialog },
+    { "click", 2, "TITLE ID [NOTIFY]", Click },
+    { "select", 3, "TITLE ID ROW [NOTIFY]", Select },
+    { "set-text", 3, "TITLE ID TEXT", SetText },
+    { "key", 2, "TITLE VK", Key },
     { "no-box", 2, "TITLE MS", NoBox },
     { "maximize", 0, "[MS]", Maximize },
     { "reg-get", 0, "", RegGet },

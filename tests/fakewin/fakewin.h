@@ -162,6 +162,13 @@ std::vector<HookInfo> Hooks();     // installed hooks
 // the user until EndDialog; a driver that returns without EndDialog fails
 // the call (-1). Without a driver the call fails with -1.
 void SetDialogDriver(int templateId, std::function<void(HWND dialog)> driver);
+// The controls DialogBoxParamA makes for a template before WM_INITDIALOG,
+// as (id, class): "ListBox" (unsorted, single selection), "Button" or "Edit".
+void SetDialogControls(int templateId, const std::vector<std::pair<int, std::string>>& controls);
+std::vector<std::string> ListBoxRows(HWND list);
+// Stands in for the user in the Open dialog: fills the request and says
+// whether a file was chosen. Without one the dialog is cancelled.
+void OnOpenFileDialog(std::function<BOOL(OPENFILENAMEA*)> action);
 // Sends a message to a dialog's procedure, as the platform would.
 LRESULT SendToDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 

@@ -353,3 +353,36 @@ DWORD WINAPI GetFullPathNameA(LPCSTR lpFileName, DWORD nBufferLength, LPSTR lpBu
         *lpFilePart = lpBuffer + path.rfind('/') + 1;
     return static_cast<DWORD>(path.size());
 }
+
+DWORD WINAPI GetCurrentDirectoryA(DWORD nBufferLength, LPSTR lpBuffer)
+{
+    if (Call("GetCurrentDirectoryA", ERROR_NOT_ENOUGH_MEMORY))
+        return 0;
+    std::string cwd(4096, '\0');
+    while (::getcwd(&cwd[0], cwd.size()) == nullptr) {
+        if (errno != ERANGE) {
+            S().lastError = ErrorFromErrno(errno);
+            return 0;
+        }
+        cwd.resize(cwd.size() * 2);
+    }
+    cwd.resize(strlen(cwd.c_str()));
+    if (lpBuffer == nullptr || cwd.size() >= nBufferLength)
+        return static_cast<DWORD>(cwd.size() + 1);
+    memcpy(lpBuffer, cwd.c_str(), cwd.size() + 1);
+    return static_cast<DWORD>(cwd.size());
+}
+
+// "C:\" and other drive paths name nothing on the host: they fail as a
+// missing folder would.
+BOOL WINAPI SetCurrentDirectoryA(LPCSTR lpPathName)
+{
+    if (Call("SetCurrentDirectoryA", ERROR_PATH_NOT_FOUND))
+        return FALSE;
+    std::string path = HostPath(lpPathName);
+    if (::chdir(path.c_str()) != 0) {
+        S().lastError = LastErrorFor(errno, path);
+        return FALSE;
+    }
+    return TRUE;
+}

@@ -36,6 +36,10 @@ struct Window {
     bool ownerDisabledByDialog = false;
     int bringToTop = 0;
     int drawMenuBar = 0;
+    // Controls: a list box's rows, selection and caret; a button's check.
+    std::vector<std::string> rows;
+    LRESULT cursel = LB_ERR, caret = 0;
+    WPARAM check = BST_UNCHECKED;
 };
 
 struct WindowClass {
@@ -116,6 +120,9 @@ struct State {
     std::set<HICON> icons;
     HMODULE exeModule = nullptr;
     std::map<int, std::function<void(HWND)>> dialogDrivers;
+    std::map<int, std::vector<std::pair<int, std::string>>> dialogControls;
+    HWND focus = nullptr;
+    std::function<BOOL(OPENFILENAMEA*)> onOpenFile;
 
     // System.
     std::map<int, int> metrics;
@@ -167,6 +174,9 @@ bool EqualNoCase(const std::string& a, const std::string& b);
 // Window internals used across files.
 Window* LiveWindow(HWND hwnd);
 LRESULT Deliver(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+// The behaviour of the list boxes and buttons of a dialog; false when the
+// window is no such control.
+bool ControlProc(Window& w, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result);
 bool DestroyWindowNow(HWND hwnd);
 bool DestroyMenuNow(HMENU menu);
 void CloseAllFiles();

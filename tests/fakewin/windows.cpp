@@ -140,6 +140,9 @@ static LRESULT CallProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         WNDPROC proc = w->wndProc;
         return proc(hwnd, msg, wParam, lParam);
     }
+    LRESULT result;
+    if (ControlProc(*w, msg, wParam, lParam, &result))
+        return result;
     return DefaultProc(hwnd, msg, wParam, lParam);
 }
 
@@ -1093,6 +1096,15 @@ INT_PTR WINAPI DialogBoxParamA(HINSTANCE hInstance, LPCSTR lpTemplateName, HWND 
     w.instance = hInstance;
     w.ownerDisabledByDialog = disabledOwner;
     HWND dialog = AddWindow(std::move(w));
+    for (const auto& control : s.dialogControls[LOWORD(lpTemplateName)]) {
+        Window c;
+        c.className = control.second;
+        c.style = WS_CHILD | WS_VISIBLE;
+        c.parent = dialog;
+        c.childId = static_cast<UINT_PTR>(control.first);
+        c.visible = true;
+        AddWindow(std::move(c));
+    }
 
     Deliver(dialog, WM_INITDIALOG, 0, dwInitParam);
     Window* d = LiveWindow(dialog);

@@ -202,6 +202,41 @@ TEST_F(BarTest, ADisplayChangeWaitsForTheOpenDialog)
     EXPECT_EQ(fw::GetWindowInfo(g_hwndBar).className, "TXClass");
 }
 
+// The records an open dialog uses outlive it: a close waits for the dialog,
+// and the end of the session saves at once and ends without freeing them.
+TEST_F(BarTest, ACloseWaitsForTheOpenDialog)
+{
+    StartBar();
+    int blocks = fw::LiveHeapBlocks();
+    bool keptWhileOpen = false;
+    fw::SetDialogDriver(999, [&](HWND dialog) {
+        Send(WM_CLOSE);
+        keptWhileOpen = fw::WindowExists(dialog) && fw::LiveHeapBlocks() == blocks && !QuitPosted();
+        EndDialog(dialog, 1);
+    });
+    DLGPROC proc = [](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return FALSE; };
+    RunBarDialog(999, proc);
+    EXPECT_TRUE(keptWhileOpen);
+    EXPECT_TRUE(QuitPosted());
+    EXPECT_TRUE(FileExists("apps.tx"));
+    EXPECT_EQ(fw::LiveHeapBlocks(), 0);
+}
+
+TEST_F(BarTest, TheSessionsEndUnderAnOpenDialogSavesAtOnceAndFreesNothing)
+{
+    StartBar();
+    int blocks = fw::LiveHeapBlocks();
+    DLGPROC proc = [](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return FALSE; };
+    fw::SetDialogDriver(999, [&](HWND) { Send(WM_ENDSESSION, TRUE); });
+    ExpectProcessEnds([&] { RunBarDialog(999, proc); });
+    EXPECT_TRUE(FileExists("apps.tx"));
+    DWORD type;
+    Bytes record;
+    EXPECT_TRUE(fw::RegGetValue(HKEY_CURRENT_USER, "Software\\Tolvex", "User_Vars", &type, &record));
+    EXPECT_EQ(fw::LiveHeapBlocks(), blocks);
+    EXPECT_TRUE(fw::Hooks().empty());
+}
+
 TEST_F(BarTest, AFatalErrorRemovesTheBarAndSavesNothing)
 {
     StartBar();

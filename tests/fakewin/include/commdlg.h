@@ -1,4 +1,45 @@
-// Host stand-in for <commdlg.h>. The Open dialog joins when the file
-// browser needs it.
+// Host stand-in for <commdlg.h>: the Open dialog.
 #pragma once
 #include <windows.h>
+
+typedef UINT_PTR(CALLBACK* LPOFNHOOKPROC)(HWND, UINT, WPARAM, LPARAM);
+
+typedef struct tagOFNA {
+    DWORD lStructSize;
+    HWND hwndOwner;
+    HINSTANCE hInstance;
+    LPCSTR lpstrFilter;
+    LPSTR lpstrCustomFilter;
+    DWORD nMaxCustFilter;
+    DWORD nFilterIndex;
+    LPSTR lpstrFile;
+    DWORD nMaxFile;
+    LPSTR lpstrFileTitle;
+    DWORD nMaxFileTitle;
+    LPCSTR lpstrInitialDir;
+    LPCSTR lpstrTitle;
+    DWORD Flags;
+    WORD nFileOffset;
+    WORD nFileExtension;
+    LPCSTR lpstrDefExt;
+    LPARAM lCustData;
+    LPOFNHOOKPROC lpfnHook;
+    LPCSTR lpTemplateName;
+    void* pvReserved;
+    DWORD dwReserved;
+    DWORD FlagsEx;
+} OPENFILENAMEA, *LPOPENFILENAMEA;
+
+// The record's size on i686 without the fields later systems added.
+#define OPENFILENAME_SIZE_VERSION_400A 76
+
+#define OFN_READONLY 0x00000001
+#define OFN_OVERWRITEPROMPT 0x00000002
+#define OFN_HIDEREADONLY 0x00000004
+#define OFN_NOCHANGEDIR 0x00000008
+#define OFN_SHOWHELP 0x00000010
+#define OFN_PATHMUSTEXIST 0x00000800
+#define OFN_FILEMUSTEXIST 0x00001000
+#define OFN_EXPLORER 0x00080000
+
+BOOL WINAPI GetOpenFileNameA(LPOPENFILENAMEA lpofn);

@@ -73,6 +73,7 @@ DECLARE_HANDLE(HMENU);
 DECLARE_HANDLE(HINSTANCE);
 DECLARE_HANDLE(HICON);
 DECLARE_HANDLE(HBRUSH);
+DECLARE_HANDLE(HDC);
 DECLARE_HANDLE(HHOOK);
 DECLARE_HANDLE(HKEY);
 typedef HINSTANCE HMODULE;
@@ -169,6 +170,18 @@ typedef struct tagCWPSTRUCT {
     HWND hwnd;
 } CWPSTRUCT, *PCWPSTRUCT, *LPCWPSTRUCT;
 
+typedef struct tagDRAWITEMSTRUCT {
+    UINT CtlType;
+    UINT CtlID;
+    UINT itemID;
+    UINT itemAction;
+    UINT itemState;
+    HWND hwndItem;
+    HDC hDC;
+    RECT rcItem;
+    ULONG_PTR itemData;
+} DRAWITEMSTRUCT, *PDRAWITEMSTRUCT, *LPDRAWITEMSTRUCT;
+
 typedef struct _OSVERSIONINFOA {
     DWORD dwOSVersionInfoSize;
     DWORD dwMajorVersion;
@@ -223,6 +236,7 @@ typedef struct _OVERLAPPED {
 #define WM_QUIT 0x0012
 #define WM_ENDSESSION 0x0016
 #define WM_SHOWWINDOW 0x0018
+#define WM_DRAWITEM 0x002B
 #define WM_ACTIVATEAPP 0x001C
 #define WM_GETMINMAXINFO 0x0024
 #define WM_WINDOWPOSCHANGED 0x0047
@@ -416,6 +430,39 @@ typedef struct _OVERLAPPED {
 #define IDYES 6
 #define IDNO 7
 
+// ---- controls -------------------------------------------------------------------
+
+#define LB_ERR (-1)
+#define LB_ADDSTRING 0x0180
+#define LB_INSERTSTRING 0x0181
+#define LB_DELETESTRING 0x0182
+#define LB_RESETCONTENT 0x0184
+#define LB_SETCURSEL 0x0186
+#define LB_GETCURSEL 0x0188
+#define LB_GETTEXT 0x0189
+#define LB_GETTEXTLEN 0x018A
+#define LB_GETCOUNT 0x018B
+#define LB_GETCARETINDEX 0x019F
+#define LBN_SELCHANGE 1
+#define LBN_DBLCLK 2
+
+#define BM_GETCHECK 0x00F0
+#define BM_SETCHECK 0x00F1
+#define BST_UNCHECKED 0x0000
+#define BST_CHECKED 0x0001
+#define BN_CLICKED 0
+
+#define ODT_BUTTON 4
+#define ODA_DRAWENTIRE 0x0001
+#define ODA_SELECT 0x0002
+#define ODA_FOCUS 0x0004
+#define ODS_SELECTED 0x0001
+#define ODS_FOCUS 0x0010
+
+#define COLOR_BTNFACE 15
+#define IMAGE_ICON 1
+#define DI_NORMAL 0x0003
+
 // ---- icons and cursors -----------------------------------------------------------
 
 #define IDI_APPLICATION MAKEINTRESOURCEA(32512)
@@ -511,6 +558,7 @@ typedef struct _OVERLAPPED {
 #define ERROR_MORE_DATA 234L
 #define ERROR_NO_MORE_ITEMS 259L
 #define ERROR_INVALID_WINDOW_HANDLE 1400L
+#define ERROR_CONTROL_ID_NOT_FOUND 1421L
 #define ERROR_INVALID_MENU_HANDLE 1401L
 #define ERROR_INVALID_CURSOR_HANDLE 1402L
 #define ERROR_INVALID_HOOK_HANDLE 1404L
@@ -630,6 +678,19 @@ INT_PTR WINAPI DialogBoxParamA(HINSTANCE hInstance, LPCSTR lpTemplateName, HWND 
                                DLGPROC lpDialogFunc, LPARAM dwInitParam);
 #define DialogBoxA(inst, tmpl, parent, proc) DialogBoxParamA(inst, tmpl, parent, proc, 0L)
 BOOL WINAPI EndDialog(HWND hDlg, INT_PTR nResult);
+HWND WINAPI GetDlgItem(HWND hDlg, int nIDDlgItem);
+LRESULT WINAPI SendDlgItemMessageA(HWND hDlg, int nIDDlgItem, UINT Msg, WPARAM wParam, LPARAM lParam);
+BOOL WINAPI CheckDlgButton(HWND hDlg, int nIDButton, UINT uCheck);
+UINT WINAPI IsDlgButtonChecked(HWND hDlg, int nIDButton);
+HWND WINAPI SetFocus(HWND hWnd);
+HWND WINAPI GetFocus(void);
+
+HANDLE WINAPI LoadImageA(HINSTANCE hInst, LPCSTR name, UINT type, int cx, int cy, UINT fuLoad);
+BOOL WINAPI DrawIconEx(HDC hdc, int xLeft, int yTop, HICON hIcon, int cxWidth, int cyWidth, UINT istepIfAniCur,
+                       HBRUSH hbrFlickerFreeDraw, UINT diFlags);
+BOOL WINAPI DrawFocusRect(HDC hDC, const RECT* lprc);
+int WINAPI FillRect(HDC hDC, const RECT* lprc, HBRUSH hbr);
+HBRUSH WINAPI GetSysColorBrush(int nIndex);
 
 // ---- kernel32 ----------------------------------------------------------------------------
 
@@ -666,6 +727,8 @@ BOOL WINAPI FlushFileBuffers(HANDLE hFile);
 BOOL WINAPI CloseHandle(HANDLE hObject);
 BOOL WINAPI MoveFileExA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, DWORD dwFlags);
 BOOL WINAPI DeleteFileA(LPCSTR lpFileName);
+DWORD WINAPI GetCurrentDirectoryA(DWORD nBufferLength, LPSTR lpBuffer);
+BOOL WINAPI SetCurrentDirectoryA(LPCSTR lpPathName);
 DWORD WINAPI GetFullPathNameA(LPCSTR lpFileName, DWORD nBufferLength, LPSTR lpBuffer, LPSTR* lpFilePart);
 
 // ---- advapi32 ------------------------------------------------------------------------------

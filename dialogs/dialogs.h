@@ -1,0 +1,40 @@
+// The editing dialogs: Edit Menus with its Menu Setup and Application Setup
+// dialogs, the file browser they and the Options dialog share, Options and
+// About. The bar opens each of them as a modal dialog of its own.
+#pragma once
+#include "store/store.h"
+
+// What the Edit Menus dialog hands to a setup dialog. The block is the
+// receiving dialog's to release when it ends.
+struct DialogRequest {
+    AppItem* targetItem;   // the entry to edit; for a new one, the menu's last entry or null
+    UserMenu* owningMenu;  // the menu to rename or that owns the entry; for a new menu, the last menu or null
+    LONG isNew;            // 1: make a new record; 0: edit targetItem or owningMenu
+};
+
+// The Edit Menus dialog while it is open; the setup dialogs keep its two
+// lists in step with the records through it.
+extern HWND g_hwndEdit;
+
+INT_PTR CALLBACK EditProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+INT_PTR CALLBACK MenuProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+INT_PTR CALLBACK AppProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+
+// The text of a dialog's edit: at most size - 1 characters, always terminated.
+inline void ReadEditText(HWND dialog, int id, char* text, size_t size)
+{
+    text[0] = '\0';
+    SendDlgItemMessageA(dialog, id, WM_GETTEXT, size, reinterpret_cast<LPARAM>(text));
+}
+
+inline void SetEditText(HWND dialog, int id, const char* text)
+{
+    SendDlgItemMessageA(dialog, id, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+}
+
+// Lets the user pick a file in the Open dialog and puts its full path into
+// the caller's edit (1014 for an executable, 1003 for a WAV file). The
+// current directory is the same afterwards; the result is 0 when it could
+// be put back, -1 otherwise.
+enum { FIND_EXECUTABLE = 0, FIND_WAV = 1 };
+int FindFile(int mode, HWND dialog);
