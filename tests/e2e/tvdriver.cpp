@@ -400,16 +400,19 @@ int Click(int, char** argv)
     return 0;
 }
 
-// select TITLE ID ROW [NOTIFY]: selects a list row, then tells the dialog as
-// a user's click would (LBN_SELCHANGE, or NOTIFY: 2 is a double click).
+// select TITLE ID ROW [double]: selects a list row and tells the dialog as a
+// user's click would (LBN_SELCHANGE), or a double click (then LBN_DBLCLK).
 int Select(int, char** argv)
 {
     HWND dialog = DialogArg(argv[0]);
     int id = (int)Number(argv[1]);
     if (!dialog || SendDlgItemMessageW(dialog, id, LB_SETCURSEL, Number(argv[2]), 0) == LB_ERR)
         return 1;
-    WORD notify = argv[3] ? (WORD)Number(argv[3]) : LBN_SELCHANGE;
-    return PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, notify), (LPARAM)GetDlgItem(dialog, id)) ? 0 : 1;
+    LPARAM list = (LPARAM)GetDlgItem(dialog, id);
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, LBN_SELCHANGE), list);
+    if (argv[3] && strcmp(argv[3], "double") == 0)
+        PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, LBN_DBLCLK), list);
+    return 0;
 }
 
 // set-text TITLE ID TEXT
@@ -765,7 +768,7 @@ const Subcommand SUBCOMMANDS[] = {
     { "box", 2, "TITLE MS [BUTTON]", Box },
     { "dlg", 1, "TITLE", Dialog },
     { "click", 2, "TITLE ID [NOTIFY]", Click },
-    { "select", 3, "TITLE ID ROW [NOTIFY]", Select },
+    { "select", 3, "TITLE ID ROW [double]", Select },
     { "set-text", 3, "TITLE ID TEXT", SetText },
     { "key", 2, "TITLE VK", Key },
     { "no-box", 2, "TITLE MS", NoBox },
