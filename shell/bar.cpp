@@ -69,6 +69,21 @@ void TearDownBar()
     KillTimer(g_hwndBar, CLOCK_TIMER_ID);
 }
 
+static const char HOOK_REFUSED_TEXT[] =
+    "Error installing system hook.\nTolvex will not be able to resize\nmaximizing applications.";
+
+// Moves the bar into or out of the topmost band, with the hook that keeps
+// maximized windows below it.
+static void ApplyStayOnTop()
+{
+    SetWindowPos(g_hwndBar, g_userVars.stayOnTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE);
+    if (!g_userVars.stayOnTop)
+        RemoveMaximizeHook();
+    else if (!InstallMaximizeHook())
+        ShowWarning(HOOK_REFUSED_TEXT);
+}
+
 // Set while the exit sequence runs: a close or the end of the session that
 // arrives through a save warning's message loop finds the exit under way.
 static bool s_exiting = false;
@@ -108,11 +123,16 @@ struct OpenDialogCount {
 
 INT_PTR RunBarDialog(int templateId, DLGPROC proc)
 {
+    LONG stayOnTop = g_userVars.stayOnTop;
     INT_PTR result;
     {
         OpenDialogCount open;
         result = DialogBoxParamA(g_hInstance, MAKEINTRESOURCEA(templateId), g_hwndBar, proc, 0);
     }
+    // A window that owns an open dialog may not enter the topmost band
+    // (so under Wine): a change made in the dialog is applied here.
+    if (g_userVars.stayOnTop != stayOnTop)
+        ApplyStayOnTop();
     // Destroying the bar under a dialog would take the dialog with it, past
     // its OK and Cancel handling, and the exit would free the records it
     // still uses: a display change and a close wait until here.
@@ -132,8 +152,7 @@ INT_PTR RunBarDialog(int templateId, DLGPROC proc)
 static void OnShowWindow()
 {
     if (g_userVars.stayOnTop && !InstallMaximizeHook())
-        ShowWarning("Error installing system hook.\nTolvex will not be able to resize\n"
-                    "maximizing applications.");
+        ShowWarning(HOOK_REFUSED_TEXT);
     SetTimer(g_hwndBar, CLOCK_TIMER_ID, CLOCK_PERIOD_MS, NULL);
 }
 
@@ -176,8 +195,10 @@ static void OnCommand(UINT id)
         RunBarDialog(IDD_EDITMENUS, EditProc);
         return;
     case IDM_OPTIONS:
+        RunBarDialog(IDD_OPTIONS, OptionsProc);
+        return;
     case IDM_ABOUT:
-        // The dialogs behind these commands are not part of the program yet.
+        RunBarDialog(IDD_ABOUT, AboutProc);
         return;
     case IDM_EXIT:
         ExitTolvex();

@@ -13,6 +13,20 @@
 
 void TolvexTest::SetUp()
 {
+    ResetPlatform();
+
+    char buf[PATH_MAX];
+    ASSERT_NE(getcwd(buf, sizeof buf), nullptr);
+    oldDir_ = buf;
+    char pattern[] = "/tmp/tolvex-test-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    tempDir_ = pattern;
+    ASSERT_EQ(chdir(tempDir_.c_str()), 0);
+    ResolveDataFilePath();
+}
+
+void TolvexTest::ResetPlatform()
+{
     fw::Reset();
     g_menuHead = NULL;
     g_commandHead = NULL;
@@ -28,15 +42,6 @@ void TolvexTest::SetUp()
     g_dataFileVersion = DATAFILE_VERSION;
     g_userVars = UserVars{};
     fw::SetMenuResource(IDR_BARMENU, MakeBarMenuTemplate);
-
-    char buf[PATH_MAX];
-    ASSERT_NE(getcwd(buf, sizeof buf), nullptr);
-    oldDir_ = buf;
-    char pattern[] = "/tmp/tolvex-test-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    tempDir_ = pattern;
-    ASSERT_EQ(chdir(tempDir_.c_str()), 0);
-    ResolveDataFilePath();
 }
 
 void TolvexTest::TearDown()

@@ -20,6 +20,9 @@ class TolvexTest : public ::testing::Test {
 protected:
     void SetUp() override;
     void TearDown() override;
+    // A freshly booted platform and fresh program state, for a test that
+    // walks through several cases; the working directory stays.
+    virtual void ResetPlatform();
 
     // Builds the bar's menu template, as resource 105 holds it.
     static HMENU MakeBarMenuTemplate();

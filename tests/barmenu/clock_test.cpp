@@ -60,23 +60,25 @@ TEST_F(ClockTest, UpdateWritesTheTimeIntoTheClockItemAndRedraws)
 TEST_F(ClockTest, TheChimePlaysInMinuteZeroOnlyWhenItIsOn)
 {
     g_userVars.chime = 1;
-    for (int minute : {1, 30, 59}) {
-        fw::SetLocalTime(10, static_cast<WORD>(minute));
+    // One refresh a minute, all day: one chime an hour, in its minute 0.
+    for (int minute = 0; minute < 24 * 60; minute++) {
+        fw::SetLocalTime(static_cast<WORD>(minute / 60), static_cast<WORD>(minute % 60), 30);
+        size_t before = fw::PlaySoundCalls().size();
         UpdateClock();
+        ASSERT_EQ(fw::PlaySoundCalls().size() - before, minute % 60 == 0 ? 1u : 0u) << minute;
     }
-    EXPECT_TRUE(fw::PlaySoundCalls().empty());
-
-    fw::SetLocalTime(10, 0, 30);
-    UpdateClock();
-    UpdateClock();  // every refresh in minute 0 chimes, with no memory of the last
-    ASSERT_EQ(fw::PlaySoundCalls().size(), 2u);
     EXPECT_EQ(fw::PlaySoundCalls()[0].sound, "c:\\gong.wav");
     EXPECT_EQ(fw::PlaySoundCalls()[0].module, nullptr);
     EXPECT_EQ(fw::PlaySoundCalls()[0].flags, 0x20001u);
 
+    fw::SetLocalTime(10, 0, 30);
+    UpdateClock();
+    UpdateClock();  // every refresh in minute 0 chimes, with no memory of the last
+    EXPECT_EQ(fw::PlaySoundCalls().size(), 26u);
+
     g_userVars.chime = 0;
     UpdateClock();
-    EXPECT_EQ(fw::PlaySoundCalls().size(), 2u);
+    EXPECT_EQ(fw::PlaySoundCalls().size(), 26u);
 }
 
 TEST_F(ClockTest, AFailedChimeWarnsButTheRefreshCounts)

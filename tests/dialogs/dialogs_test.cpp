@@ -11,16 +11,11 @@ namespace {
 
 class DialogTest : public TolvexTest {
 protected:
-    void SetUp() override
-    {
-        TolvexTest::SetUp();
-        PrepareDialogs();
-    }
-
     // The controls of the three templates, and setup dialogs that the user
     // cancels at once.
-    void PrepareDialogs()
+    void ResetPlatform() override
     {
+        TolvexTest::ResetPlatform();
         setupOpened_ = 0;
         fw::SetDialogControls(IDD_EDITMENUS, {{IDC_MENULIST, "ListBox"}, {IDC_APPLIST, "ListBox"},
                                               {IDC_DELMENU, "Button"}, {IDC_DELITEM, "Button"},
@@ -123,8 +118,7 @@ TEST_F(DialogTest, NewMenusAndAppsStopAtTheIdsAndAtTheEndOfMemory)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::to_string(c.menus) + " menus, " + std::to_string(c.apps) + " entries");
-        fw::Reset();
-        PrepareDialogs();
+        ResetPlatform();
         std::vector<MenuSpec> menus(static_cast<size_t>(c.menus), MenuSpec{"m", {}});
         menus.back().apps.assign(static_cast<size_t>(c.apps), "e");
         menus.back().name = "last";

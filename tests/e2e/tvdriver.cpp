@@ -400,6 +400,15 @@ int Click(int, char** argv)
     return 0;
 }
 
+// press TITLE ID: a click on the button itself, which an auto check box
+// answers by changing its state before it tells the dialog.
+int Press(int, char** argv)
+{
+    HWND dialog = DialogArg(argv[0]);
+    HWND button = dialog ? GetDlgItem(dialog, (int)Number(argv[1])) : nullptr;
+    return button && PostMessageA(button, BM_CLICK, 0, 0) ? 0 : 1;
+}
+
 // select TITLE ID ROW [double]: selects a list row and tells the dialog as a
 // user's click would (LBN_SELCHANGE), or a double click (then LBN_DBLCLK).
 int Select(int, char** argv)
@@ -768,6 +777,7 @@ const Subcommand SUBCOMMANDS[] = {
     { "box", 2, "TITLE MS [BUTTON]", Box },
     { "dlg", 1, "TITLE", Dialog },
     { "click", 2, "TITLE ID [NOTIFY]", Click },
+    { "press", 2, "TITLE ID", Press },
     { "select", 3, "TITLE ID ROW [double]", Select },
     { "set-text", 3, "TITLE ID TEXT", SetText },
     { "key", 2, "TITLE VK", Key },

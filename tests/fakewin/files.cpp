@@ -386,3 +386,16 @@ BOOL WINAPI SetCurrentDirectoryA(LPCSTR lpPathName)
     }
     return TRUE;
 }
+
+DWORD WINAPI GetFileAttributesA(LPCSTR lpFileName)
+{
+    if (Call("GetFileAttributesA", ERROR_ACCESS_DENIED))
+        return INVALID_FILE_ATTRIBUTES;
+    std::string path = HostPath(lpFileName);
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0) {
+        S().lastError = LastErrorFor(errno, path);
+        return INVALID_FILE_ATTRIBUTES;
+    }
+    return S_ISDIR(st.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL;
+}

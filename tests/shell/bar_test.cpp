@@ -1,5 +1,6 @@
 #include "tests/shell/bartest.h"
 
+#include "dialogs/dialogs.h"
 #include "resources/resource.h"
 
 namespace {
@@ -200,6 +201,68 @@ TEST_F(BarTest, ADisplayChangeWaitsForTheOpenDialog)
     EXPECT_FALSE(fw::WindowExists(old));
     EXPECT_TRUE(fw::WindowExists(g_hwndBar));
     EXPECT_EQ(fw::GetWindowInfo(g_hwndBar).className, "TXClass");
+}
+
+// OK stores the settings in memory only; stay-on-top, when it changed, moves
+// the bar and the hook once the dialog has closed.
+TEST_F(BarTest, TheOptionsDialogStoresWhatItShowsAndMovesTheBarOnlyOnAChange)
+{
+    const std::string longPath = "C:\\" + std::string(87, 'w');  // 90 characters
+    const struct {
+        const char* what;
+        LONG onTop;
+        bool boxOnTop, boxChime;
+        std::string edit;
+        int button;
+        bool hookRefused;
+        LONG onTopAfter, chimeAfter;
+        std::string pathAfter;
+        int moves;
+        size_t hooks;
+        const char* warning;
+    } cases[] = {
+        {"chime without a file", 1, true, true, "", IDOK, false, 1, 0, "c:\\old.wav", 0, 1,
+         "Please enter a WAV filename."},
+        {"no chime, no file", 1, true, false, "", IDOK, false, 1, 0, "", 0, 1, nullptr},
+        {"a long path", 1, true, true, longPath, IDOK, false, 1, 1, longPath.substr(0, 79), 0, 1, nullptr},
+        {"off", 1, false, false, "c:\\old.wav", IDOK, false, 0, 0, "c:\\old.wav", 1, 0, nullptr},
+        {"on", 0, true, false, "c:\\old.wav", IDOK, false, 1, 0, "c:\\old.wav", 1, 1, nullptr},
+        {"on, hook refused", 0, true, false, "c:\\old.wav", IDOK, true, 1, 0, "c:\\old.wav", 1, 0,
+         "Error installing system hook.\nTolvex will not be able to resize\nmaximizing applications."},
+        {"cancelled", 1, false, true, "c:\\new.wav", IDCANCEL, false, 1, 0, "c:\\old.wav", 0, 1, nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ResetPlatform();
+        g_userVars.stayOnTop = c.onTop;
+        CopyText(g_userVars.wavPath, sizeof g_userVars.wavPath, "c:\\old.wav");
+        StartBar({});
+        fw::SetDialogControls(IDD_OPTIONS, {{IDC_STAYONTOP, "Button"}, {IDC_CHIME, "Button"}, {IDC_WAVPATH, "Edit"}});
+        fw::SetDialogDriver(IDD_OPTIONS, [&](HWND dialog) {
+            CheckDlgButton(dialog, IDC_STAYONTOP, c.boxOnTop);
+            CheckDlgButton(dialog, IDC_CHIME, c.boxChime);
+            SetEditText(dialog, IDC_WAVPATH, c.edit.c_str());
+            if (c.hookRefused)
+                fw::FailCalls("SetWindowsHookExA");
+            fw::SendToDialog(dialog, WM_COMMAND, static_cast<WPARAM>(c.button), 0);
+            if (fw::GetWindowInfo(dialog).visible)  // refused: the dialog stays
+                fw::SendToDialog(dialog, WM_COMMAND, IDCANCEL, 0);
+        });
+        int hookCalls = fw::CallCount("SetWindowsHookExA") + fw::CallCount("UnhookWindowsHookEx");
+        Send(WM_COMMAND, IDM_OPTIONS);
+        EXPECT_EQ(g_userVars.stayOnTop, c.onTopAfter);
+        EXPECT_EQ(g_userVars.chime, c.chimeAfter);
+        EXPECT_EQ(std::string(g_userVars.wavPath), c.pathAfter);
+        EXPECT_EQ(fw::CallCount("SetWindowPos"), c.moves);
+        if (c.moves == 0) {
+            EXPECT_EQ(fw::CallCount("SetWindowsHookExA") + fw::CallCount("UnhookWindowsHookEx"), hookCalls);
+        }
+        EXPECT_EQ(fw::Hooks().size(), c.hooks);
+        EXPECT_EQ((fw::GetWindowInfo(g_hwndBar).exStyle & WS_EX_TOPMOST) != 0, c.onTopAfter != 0);
+        EXPECT_EQ(BoxTexts(), c.warning ? std::vector<std::string>{c.warning} : std::vector<std::string>{});
+        EXPECT_EQ(fw::CallCount("RegSetValueExA"), 0);  // the registry waits for Exit
+        ClearBarMenus();
+    }
 }
 
 // The records an open dialog uses outlive it: a close waits for the dialog,

@@ -6,9 +6,9 @@
 
 class BarTest : public TolvexTest {
 protected:
-    void SetUp() override
+    void ResetPlatform() override
     {
-        TolvexTest::SetUp();
+        TolvexTest::ResetPlatform();
         g_userVars.stayOnTop = 1;
         fw::RegisterModule("C:\\TOLVEX\\tolvexhk.dll",
                            {{"MaximizeHookProc", reinterpret_cast<FARPROC>(
