@@ -99,6 +99,14 @@ const std::vector<ShellExecuteCall>& ShellExecuteCalls();
 // What the next ShellExecuteA calls return (default 42).
 void SetShellExecuteResult(INT_PTR result);
 
+// ---- monitors -----------------------------------------------------------
+struct Monitor {
+    RECT monitor, work;
+};
+// The displays, the first one primary. Until set: one display, the screen
+// of the metrics, all of it work area.
+void SetMonitors(const std::vector<Monitor>& monitors);
+
 // ---- menus --------------------------------------------------------------
 struct MenuItem {
     UINT flags;      // MF_* as given (MF_POPUP, MF_SEPARATOR, MF_GRAYED, MF_DISABLED, MF_HELP, ...)

@@ -148,6 +148,7 @@ struct State {
     std::vector<PlaySoundCall> sounds;
     std::vector<ShellExecuteCall> shellCalls;
     INT_PTR shellResult = 42;
+    std::vector<Monitor> monitors;
 };
 
 State& S();

@@ -76,6 +76,7 @@ DECLARE_HANDLE(HBRUSH);
 DECLARE_HANDLE(HDC);
 DECLARE_HANDLE(HHOOK);
 DECLARE_HANDLE(HKEY);
+DECLARE_HANDLE(HMONITOR);
 typedef HINSTANCE HMODULE;
 typedef HICON HCURSOR;
 typedef HKEY* PHKEY;
@@ -190,6 +191,17 @@ typedef struct _OSVERSIONINFOA {
     DWORD dwPlatformId;
     CHAR szCSDVersion[128];
 } OSVERSIONINFOA, *POSVERSIONINFOA, *LPOSVERSIONINFOA;
+
+typedef struct tagMONITORINFO {
+    DWORD cbSize;
+    RECT rcMonitor;
+    RECT rcWork;
+    DWORD dwFlags;
+} MONITORINFO, *LPMONITORINFO;
+
+#define MONITOR_DEFAULTTONULL 0x00000000
+#define MONITOR_DEFAULTTONEAREST 0x00000002
+#define MONITORINFOF_PRIMARY 0x00000001
 
 typedef struct _SYSTEMTIME {
     WORD wYear;
@@ -643,6 +655,8 @@ int WINAPI GetWindowTextA(HWND hWnd, LPSTR lpString, int nMaxCount);
 BOOL WINAPI EnableWindow(HWND hWnd, BOOL bEnable);
 BOOL WINAPI IsWindowEnabled(HWND hWnd);
 int WINAPI GetSystemMetrics(int nIndex);
+HMONITOR WINAPI MonitorFromWindow(HWND hwnd, DWORD dwFlags);
+BOOL WINAPI GetMonitorInfoA(HMONITOR hMonitor, LPMONITORINFO lpmi);
 
 HICON WINAPI LoadIconA(HINSTANCE hInstance, LPCSTR lpIconName);
 BOOL WINAPI DestroyIcon(HICON hIcon);
