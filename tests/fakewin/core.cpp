@@ -249,6 +249,21 @@ void SetShellExecuteResult(INT_PTR result)
     S().shellResult = result;
 }
 
+const std::vector<AppBarCall>& AppBarCalls()
+{
+    return S().appBarCalls;
+}
+
+std::vector<HWND> AppBars()
+{
+    return S().appBars;
+}
+
+void SetAppBarTopTaken(LONG bottom)
+{
+    S().appBarTopTaken = bottom;
+}
+
 }  // namespace fw
 
 using namespace fw;
@@ -495,5 +510,21 @@ BOOL WINAPI PlaySoundA(LPCSTR sound, HMODULE module, DWORD flags)
     S().sounds.push_back(call);
     if (Call("PlaySoundA", 0, false))
         return FALSE;
+    return TRUE;
+}
+
+UINT_PTR WINAPI SHAppBarMessage(DWORD message, PAPPBARDATA data)
+{
+    State& s = S();
+    s.appBarCalls.push_back({message, data->hWnd, data->uCallbackMessage, data->uEdge, data->rc});
+    auto bar = std::find(s.appBars.begin(), s.appBars.end(), data->hWnd);
+    if (Call("SHAppBarMessage", 0, false))
+        return FALSE;  // as when no shell runs
+    if (message == ABM_NEW && bar == s.appBars.end())
+        s.appBars.push_back(data->hWnd);
+    if (message == ABM_REMOVE && bar != s.appBars.end())
+        s.appBars.erase(bar);
+    if ((message == ABM_QUERYPOS || message == ABM_SETPOS) && data->uEdge == ABE_TOP)
+        data->rc.top = std::max(data->rc.top, s.appBarTopTaken);
     return TRUE;
 }

@@ -99,7 +99,19 @@ const std::vector<ShellExecuteCall>& ShellExecuteCalls();
 // What the next ShellExecuteA calls return (default 42).
 void SetShellExecuteResult(INT_PTR result);
 
-// ---- monitors -----------------------------------------------------------
+// ---- desktop toolbars, monitors -----------------------------------------
+struct AppBarCall {
+    DWORD message;
+    HWND hwnd;
+    UINT callback, edge;
+    RECT rc;  // as the program proposed it
+};
+const std::vector<AppBarCall>& AppBarCalls();
+std::vector<HWND> AppBars();  // registered with ABM_NEW and not removed
+// Another toolbar holds the top edge down to `bottom`: ABM_QUERYPOS and
+// ABM_SETPOS move a top edge proposed above it down to it.
+void SetAppBarTopTaken(LONG bottom);
+
 struct Monitor {
     RECT monitor, work;
 };

@@ -148,6 +148,10 @@ struct State {
     std::vector<PlaySoundCall> sounds;
     std::vector<ShellExecuteCall> shellCalls;
     INT_PTR shellResult = 42;
+    std::vector<AppBarCall> appBarCalls;
+    std::vector<HWND> appBars;
+    LONG appBarTopTaken = 0;
+    std::map<std::string, UINT> windowMessages;  // by lower-case name
     std::vector<Monitor> monitors;
 };
 

@@ -823,6 +823,15 @@ int WINAPI GetSystemMetrics(int nIndex)
     return it == S().metrics.end() ? 0 : it->second;
 }
 
+UINT WINAPI RegisterWindowMessageA(LPCSTR lpString)
+{
+    Call("RegisterWindowMessageA");
+    auto& messages = S().windowMessages;
+    // Any one name gets the same number for the session, from 0xC000 up.
+    auto it = messages.emplace(Lower(lpString), static_cast<UINT>(0xC000 + messages.size())).first;
+    return it->second;
+}
+
 // ---- monitors ------------------------------------------------------------------------------
 
 void fw::SetMonitors(const std::vector<Monitor>& monitors)

@@ -655,6 +655,7 @@ int WINAPI GetWindowTextA(HWND hWnd, LPSTR lpString, int nMaxCount);
 BOOL WINAPI EnableWindow(HWND hWnd, BOOL bEnable);
 BOOL WINAPI IsWindowEnabled(HWND hWnd);
 int WINAPI GetSystemMetrics(int nIndex);
+UINT WINAPI RegisterWindowMessageA(LPCSTR lpString);
 HMONITOR WINAPI MonitorFromWindow(HWND hwnd, DWORD dwFlags);
 BOOL WINAPI GetMonitorInfoA(HMONITOR hMonitor, LPMONITORINFO lpmi);
 
