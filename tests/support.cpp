@@ -28,6 +28,7 @@ void TolvexTest::SetUp()
 void TolvexTest::ResetPlatform()
 {
     // Program state that outlives a bar: ended on the old platform first.
+    EndLaunchCom();
     ForgetAppBar();
     fw::Reset();
     g_menuHead = NULL;

@@ -94,12 +94,14 @@ struct ShellExecuteCall {
     std::string verb, file, params, dir;
     bool paramsNull, dirNull;
     int show;
+    int comDepth;    // CoInitializeEx not yet balanced on the thread at the call
+    DWORD comFlags;  // and the COINIT_* flags of the first
 };
 const std::vector<ShellExecuteCall>& ShellExecuteCalls();
 // What the next ShellExecuteA calls return (default 42).
 void SetShellExecuteResult(INT_PTR result);
 
-// ---- desktop toolbars, monitors -----------------------------------------
+// ---- desktop toolbars, monitors, WOW64 ----------------------------------
 struct AppBarCall {
     DWORD message;
     HWND hwnd;
@@ -118,6 +120,7 @@ struct Monitor {
 // The displays, the first one primary. Until set: one display, the screen
 // of the metrics, all of it work area.
 void SetMonitors(const std::vector<Monitor>& monitors);
+void SetWow64(bool wow64);
 
 // ---- menus --------------------------------------------------------------
 struct MenuItem {

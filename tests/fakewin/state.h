@@ -153,6 +153,9 @@ struct State {
     LONG appBarTopTaken = 0;
     std::map<std::string, UINT> windowMessages;  // by lower-case name
     std::vector<Monitor> monitors;
+    bool wow64 = false;
+    int comDepth = 0;
+    DWORD comFlags = 0;
 };
 
 State& S();

@@ -108,6 +108,7 @@ TEST_P(BarEndTest, ExitCloseAndSessionEndAllSaveOrSayWhyAndEnd)
     UINT message = GetParam();
     StartBar();
     HWND bar = g_hwndBar;
+    Send(WM_COMMAND, 101);  // a launch starts COM
     if (message == WM_ENDSESSION) {
         Send(WM_ENDSESSION, FALSE);  // the session goes on
         EXPECT_TRUE(fw::WindowExists(bar));
@@ -123,6 +124,7 @@ TEST_P(BarEndTest, ExitCloseAndSessionEndAllSaveOrSayWhyAndEnd)
     EXPECT_FALSE(fw::WindowExists(bar));
     EXPECT_TRUE(fw::Hooks().empty());
     EXPECT_TRUE(fw::AppBars().empty());
+    EXPECT_EQ(fw::CallCount("CoUninitialize"), 1);
     EXPECT_EQ(g_menuHead, nullptr);
     EXPECT_EQ(fw::LiveHeapBlocks(), 0);
 }
