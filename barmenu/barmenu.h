@@ -38,3 +38,12 @@ void FormatClockText(const SYSTEMTIME& time, char text[CLOCK_TEXT_SIZE]);
 int UpdateClock();
 
 int LaunchApp(const AppItem* app);
+
+// COM on the bar's thread for the shell: started once before the first
+// launch, ended at exit.
+void StartLaunchCom();
+void EndLaunchCom();
+// The path to hand to the shell for an entry's path (out: size bytes); the
+// entry keeps its own. Under WOW64 the system folder is reached through its
+// Sysnative alias, so that a tool found only in the 64-bit one starts.
+void ShellPath(const char* path, char* out, size_t size);

@@ -8,7 +8,10 @@
 
 int LaunchApp(const AppItem* app)
 {
-    HINSTANCE result = ShellExecuteA(g_hwndBar, "open", app->path, app->params, app->workDir, SW_RESTORE);
+    StartLaunchCom();
+    char file[MAX_PATH];
+    ShellPath(app->path, file, sizeof file);
+    HINSTANCE result = ShellExecuteA(g_hwndBar, "open", file, app->params, app->workDir, SW_RESTORE);
     UINT_PTR code = reinterpret_cast<UINT_PTR>(result);
     if (code > 32)
         return 1;

@@ -2,6 +2,8 @@
 // the whole user interface.
 #include "shell/shell.h"
 
+#include <shellapi.h>
+
 #include "barmenu/barmenu.h"
 #include "dialogs/dialogs.h"
 #include "resources/resource.h"
@@ -57,11 +59,15 @@ int CreateBar()
         return 0;
     BuildBarMenus();
     ShowWindow(g_hwndBar, SW_RESTORE);
+    if (g_userVars.stayOnTop)
+        RegisterAppBar();
     return 1;
 }
 
 void TearDownBar()
 {
+    // The shell would keep the strip for a toolbar that is gone.
+    UnregisterAppBar(false);
     DestroyWindow(g_hwndBar);
     DestroyIcon(g_hIcon);
     RemoveMaximizeHook();
@@ -72,15 +78,19 @@ void TearDownBar()
 static const char HOOK_REFUSED_TEXT[] =
     "Error installing system hook.\nTolvex will not be able to resize\nmaximizing applications.";
 
-// Moves the bar into or out of the topmost band, with the hook that keeps
-// maximized windows below it.
+// Moves the bar into or out of the topmost band, with the toolbar
+// registration and the hook that keep maximized windows below it.
 static void ApplyStayOnTop()
 {
     SetWindowPos(g_hwndBar, g_userVars.stayOnTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
                  SWP_NOMOVE | SWP_NOSIZE);
-    if (!g_userVars.stayOnTop)
+    if (!g_userVars.stayOnTop) {
+        UnregisterAppBar(false);
         RemoveMaximizeHook();
-    else if (!InstallMaximizeHook())
+        return;
+    }
+    RegisterAppBar();
+    if (!InstallMaximizeHook())
         ShowWarning(HOOK_REFUSED_TEXT);
 }
 
@@ -104,7 +114,9 @@ static void ExitTolvex()
 
 static void RecreateBar()
 {
-    // The old window takes its menu, popups and clock timer with it; the hook stays.
+    // The old window takes its menu, popups and clock timer with it; the hook
+    // stays. The new window registers as the toolbar in its place.
+    UnregisterAppBar(true);
     DestroyWindow(g_hwndBar);
     if (!CreateBar()) {
         // Without a window nothing could reach the program any more.
@@ -221,6 +233,10 @@ static void OnTimer(WPARAM id)
 
 LRESULT CALLBACK TolvexWinProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    if (message == g_taskbarCreatedMessage && message != 0) {
+        OnTaskbarCreated();
+        return 0;
+    }
     switch (message) {
     case WM_SHOWWINDOW:
         OnShowWindow();
@@ -243,6 +259,15 @@ LRESULT CALLBACK TolvexWinProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
         if (wParam)
             OnEndSession();
         return 0;
+    case WM_APPBAR_NOTIFY:
+        OnAppBarNotify(wParam, lParam);
+        return 0;
+    case WM_ACTIVATE:
+        TellAppBar(hwnd, ABM_ACTIVATE);
+        break;
+    case WM_WINDOWPOSCHANGED:
+        TellAppBar(hwnd, ABM_WINDOWPOSCHANGED);
+        break;
     }
     return DefWindowProcA(hwnd, message, wParam, lParam);
 }

@@ -16,8 +16,9 @@ extern HICON g_hIcon;
 extern HHOOK g_hHook;
 extern int g_newShell;
 
-// Destroys the bar window and the class icon, removes the hook, unregisters
-// the class and kills the clock timer; shared by Exit and a fatal stop.
+// Unregisters the desktop toolbar, destroys the bar window and the class
+// icon, removes the hook, unregisters the class and kills the clock timer;
+// shared by Exit and a fatal stop.
 void TearDownBar();
 
 // Maximize hook. LoadHookLibrary loads tolvexhk.dll from the folder of
@@ -27,6 +28,22 @@ void TearDownBar();
 int LoadHookLibrary();
 int InstallMaximizeHook();
 void RemoveMaximizeHook();
+
+// Application desktop toolbar, while the bar stays on top. The shell's
+// notifications come as WM_APPBAR_NOTIFY; g_taskbarCreatedMessage is the
+// message a (re)started shell broadcasts, 0 until the bar first registers.
+enum { WM_APPBAR_NOTIFY = WM_APP + 1 };
+extern UINT g_taskbarCreatedMessage;
+void RegisterAppBar();
+// `remade`: the bar is made again at once, for a display change.
+void UnregisterAppBar(bool remade);
+// Drops the registration without a word to the shell, which has forgotten it.
+void ForgetAppBar();
+// Tells the shell of WM_ACTIVATE (ABM_ACTIVATE) or WM_WINDOWPOSCHANGED
+// (ABM_WINDOWPOSCHANGED) when hwnd is the registered bar.
+void TellAppBar(HWND hwnd, DWORD message);
+void OnAppBarNotify(WPARAM code, LPARAM lParam);
+void OnTaskbarCreated();
 
 // Bar window.
 int RegisterBarClass();

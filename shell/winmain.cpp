@@ -52,4 +52,5 @@ void ShutDown()
     ClearBarMenus();
     FreeAllMenus();
     TearDownBar();
+    EndLaunchCom();
 }

@@ -27,6 +27,9 @@ void TolvexTest::SetUp()
 
 void TolvexTest::ResetPlatform()
 {
+    // Program state that outlives a bar: ended on the old platform first.
+    EndLaunchCom();
+    ForgetAppBar();
     fw::Reset();
     g_menuHead = NULL;
     g_commandHead = NULL;
@@ -35,6 +38,7 @@ void TolvexTest::ResetPlatform()
     g_hwndBar = NULL;
     g_hIcon = NULL;
     g_hHook = NULL;
+    g_taskbarCreatedMessage = 0;
     g_hInstance = fw::ExeInstance();
     g_fatalErrorBegun = false;
     SetFatalTeardown(TearDownBar);

@@ -1,5 +1,9 @@
 #include "tests/support.h"
 
+#include <objbase.h>
+
+#include <tuple>
+
 namespace {
 
 class LaunchTest : public TolvexTest {};
@@ -49,6 +53,57 @@ TEST_F(LaunchTest, EachFailureGivesOneWarning)
     fw::ClearMessageBoxes();
     EXPECT_EQ(LaunchApp(&app), 1);
     EXPECT_TRUE(fw::MessageBoxes().empty());
+}
+
+// COM is started once before the first launch, apartment-threaded with OLE1
+// DDE off, and ended as often as started; under WOW64 the system folder is
+// handed over through its alias, other paths and the entry itself as they are.
+TEST_F(LaunchTest, TheShellGetsComAndUnderWow64TheSystemFolderThroughSysnative)
+{
+    const std::string tool = "C:\\Windows\\System32\\wsl.exe", native = "C:\\WINDOWS\\Sysnative\\wsl.exe";
+    const DWORD sta = COINIT_APARTMENTTHREADED, ours = sta | COINIT_DISABLE_OLE1DDE;
+    const struct {
+        bool comBefore, wow64;
+        const char* fails;
+        std::string path, handed;
+        int depth;
+        DWORD flags;
+    } cases[] = {
+        {false, true, nullptr, tool, native, 1, ours},
+        {true, true, nullptr, "c:\\windows\\SYSTEM32\\drivers\\x.exe", "C:\\WINDOWS\\Sysnative\\drivers\\x.exe", 2, sta},
+        {false, true, "LoadLibraryExA", "C:\\WINDOWS\\System32x\\a.exe", "C:\\WINDOWS\\System32x\\a.exe", 0, 0},
+        {false, true, nullptr, "C:\\WINDOWS\\notepad.exe", "C:\\WINDOWS\\notepad.exe", 1, ours},
+        {false, false, nullptr, tool, tool, 1, ours},
+        {false, true, "GetSystemDirectoryA", tool, tool, 1, ours},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        ResetPlatform();
+        fw::SetWow64(c.wow64);
+        if (c.comBefore)
+            CoInitializeEx(NULL, sta);
+        if (c.fails)
+            fw::FailCalls(c.fails, 0, -1);
+        AppItem app;
+        InitAppItem(&app);
+        CopyText(app.path, sizeof app.path, c.path.c_str());
+        EXPECT_EQ(LaunchApp(&app) + LaunchApp(&app), 2);
+        EXPECT_EQ(std::string(app.path), c.path);
+        EXPECT_EQ(fw::CallCount("LoadLibraryExA"), 1);
+        for (const fw::ShellExecuteCall& call : fw::ShellExecuteCalls())
+            EXPECT_EQ(std::tie(call.file, call.comDepth, call.comFlags), std::tie(c.handed, c.depth, c.flags));
+        EndLaunchCom();
+        EXPECT_EQ(fw::CallCount("CoUninitialize"), c.depth > 0 ? 1 : 0);
+    }
+    ResetPlatform();
+    fw::SetWow64(true);
+    fw::FailCalls("GetProcAddress");  // no IsWow64Process: no WOW64 either
+    char out[29];
+    const std::pair<size_t, std::string> sizes[] = {{29, tool}, {28 /* one short */, tool}, {29, native}};
+    for (const auto& [size, handed] : sizes) {
+        ShellPath(tool.c_str(), out, size);
+        EXPECT_EQ(out, handed);
+    }
 }
 
 }  // namespace

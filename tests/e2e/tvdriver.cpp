@@ -208,9 +208,12 @@ int Info(int, char** argv)
     return 0;
 }
 
-// metrics
+// metrics: the screen, the caption height and the work area.
 int Metrics(int, char**)
 {
+    RECT work = {};
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    printf("workarea=%ld,%ld,%ld,%ld\n", work.left, work.top, work.right, work.bottom);
     printf("cxscreen=%d\n", GetSystemMetrics(SM_CXSCREEN));
     printf("cyscreen=%d\n", GetSystemMetrics(SM_CYSCREEN));
     printf("cycaption=%d\n", GetSystemMetrics(SM_CYCAPTION));

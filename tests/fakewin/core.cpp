@@ -1,6 +1,8 @@
 // The double's bookkeeping (reset, call log, failure plans) and the small
-// kernel32, shell32 and winmm services.
+// kernel32, shell32, ole32 and winmm services.
 #include "state.h"
+
+#include <objbase.h>
 
 #include <algorithm>
 #include <cctype>
@@ -30,6 +32,12 @@ static void ApplyDefaults(State& s)
     s.metrics[SM_CYMENU] = 19;
     s.metrics[SM_CXSMICON] = 16;
     s.metrics[SM_CYSMICON] = 16;
+    // The system folder's modules, known by bare name; kernel32 is always loaded.
+    auto proc = [](auto* f) { return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(f)); };
+    s.modules[reinterpret_cast<HMODULE>(NewHandleValue())] = {
+        "kernel32.dll", {{"IsWow64Process", proc(&IsWow64Process)}}, 1};
+    s.modules[reinterpret_cast<HMODULE>(NewHandleValue())] = {
+        "ole32.dll", {{"CoInitializeEx", proc(&CoInitializeEx)}, {"CoUninitialize", proc(&CoUninitialize)}}, 0};
 }
 
 State& S()
@@ -249,6 +257,26 @@ void SetShellExecuteResult(INT_PTR result)
     S().shellResult = result;
 }
 
+const std::vector<AppBarCall>& AppBarCalls()
+{
+    return S().appBarCalls;
+}
+
+std::vector<HWND> AppBars()
+{
+    return S().appBars;
+}
+
+void SetAppBarTopTaken(LONG bottom)
+{
+    S().appBarTopTaken = bottom;
+}
+
+void SetWow64(bool wow64)
+{
+    S().wow64 = wow64;
+}
+
 }  // namespace fw
 
 using namespace fw;
@@ -290,16 +318,41 @@ BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA info)
     return TRUE;
 }
 
-UINT WINAPI GetWindowsDirectoryA(LPSTR buffer, UINT size)
+static UINT CopyDirectory(const std::string& dir, LPSTR buffer, UINT size)
 {
-    if (Call("GetWindowsDirectoryA", ERROR_PATH_NOT_FOUND))
-        return 0;
-    const std::string& dir = S().windowsDir;
     // Too small: the size needed, terminator included; the buffer is not touched.
     if (buffer == nullptr || dir.size() >= size)
         return static_cast<UINT>(dir.size() + 1);
     memcpy(buffer, dir.c_str(), dir.size() + 1);
     return static_cast<UINT>(dir.size());
+}
+
+UINT WINAPI GetWindowsDirectoryA(LPSTR buffer, UINT size)
+{
+    if (Call("GetWindowsDirectoryA", ERROR_PATH_NOT_FOUND))
+        return 0;
+    return CopyDirectory(S().windowsDir, buffer, size);
+}
+
+UINT WINAPI GetSystemDirectoryA(LPSTR buffer, UINT size)
+{
+    if (Call("GetSystemDirectoryA", ERROR_PATH_NOT_FOUND))
+        return 0;
+    return CopyDirectory(S().windowsDir + "\\system32", buffer, size);
+}
+
+HANDLE WINAPI GetCurrentProcess(void)
+{
+    Call("GetCurrentProcess");
+    return reinterpret_cast<HANDLE>(static_cast<intptr_t>(-1));
+}
+
+BOOL WINAPI IsWow64Process(HANDLE, PBOOL wow64)
+{
+    if (Call("IsWow64Process", ERROR_ACCESS_DENIED))
+        return FALSE;
+    *wow64 = S().wow64;
+    return TRUE;
 }
 
 void WINAPI GetLocalTime(LPSYSTEMTIME time)
@@ -381,6 +434,15 @@ HMODULE WINAPI LoadLibraryA(LPCSTR path)
     }
     S().lastError = ERROR_MOD_NOT_FOUND;
     return nullptr;
+}
+
+// Only the system folder is modelled: its modules are those known by bare name.
+HMODULE WINAPI LoadLibraryExA(LPCSTR name, HANDLE, DWORD flags)
+{
+    if (Call("LoadLibraryExA", ERROR_MOD_NOT_FOUND))
+        return nullptr;
+    InternalCalls internal;
+    return flags == LOAD_LIBRARY_SEARCH_SYSTEM32 && !strchr(name, '\\') ? LoadLibraryA(name) : nullptr;
 }
 
 FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR name)
@@ -472,6 +534,8 @@ HINSTANCE WINAPI ShellExecuteA(HWND hwnd, LPCSTR verb, LPCSTR file, LPCSTR param
     call.paramsNull = params == nullptr;
     call.dirNull = dir == nullptr;
     call.show = show;
+    call.comDepth = S().comDepth;
+    call.comFlags = S().comFlags;
     S().shellCalls.push_back(call);
     INT_PTR result = S().shellResult;
     if (Call("ShellExecuteA", ERROR_FILE_NOT_FOUND))
@@ -496,4 +560,36 @@ BOOL WINAPI PlaySoundA(LPCSTR sound, HMODULE module, DWORD flags)
     if (Call("PlaySoundA", 0, false))
         return FALSE;
     return TRUE;
+}
+
+UINT_PTR WINAPI SHAppBarMessage(DWORD message, PAPPBARDATA data)
+{
+    State& s = S();
+    s.appBarCalls.push_back({message, data->hWnd, data->uCallbackMessage, data->uEdge, data->rc});
+    auto bar = std::find(s.appBars.begin(), s.appBars.end(), data->hWnd);
+    if (Call("SHAppBarMessage", 0, false))
+        return FALSE;  // as when no shell runs
+    if (message == ABM_NEW && bar == s.appBars.end())
+        s.appBars.push_back(data->hWnd);
+    if (message == ABM_REMOVE && bar != s.appBars.end())
+        s.appBars.erase(bar);
+    if ((message == ABM_QUERYPOS || message == ABM_SETPOS) && data->uEdge == ABE_TOP)
+        data->rc.top = std::max(data->rc.top, s.appBarTopTaken);
+    return TRUE;
+}
+
+HRESULT WINAPI CoInitializeEx(LPVOID, DWORD flags)
+{
+    Call("CoInitializeEx");
+    if (S().comDepth++ > 0)
+        return S_FALSE;  // started already: to be balanced all the same
+    S().comFlags = flags;
+    return S_OK;
+}
+
+void WINAPI CoUninitialize(void)
+{
+    Call("CoUninitialize");
+    if (S().comDepth > 0)
+        S().comDepth--;
 }

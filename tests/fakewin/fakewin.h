@@ -94,10 +94,33 @@ struct ShellExecuteCall {
     std::string verb, file, params, dir;
     bool paramsNull, dirNull;
     int show;
+    int comDepth;    // CoInitializeEx not yet balanced on the thread at the call
+    DWORD comFlags;  // and the COINIT_* flags of the first
 };
 const std::vector<ShellExecuteCall>& ShellExecuteCalls();
 // What the next ShellExecuteA calls return (default 42).
 void SetShellExecuteResult(INT_PTR result);
+
+// ---- desktop toolbars, monitors, WOW64 ----------------------------------
+struct AppBarCall {
+    DWORD message;
+    HWND hwnd;
+    UINT callback, edge;
+    RECT rc;  // as the program proposed it
+};
+const std::vector<AppBarCall>& AppBarCalls();
+std::vector<HWND> AppBars();  // registered with ABM_NEW and not removed
+// Another toolbar holds the top edge down to `bottom`: ABM_QUERYPOS and
+// ABM_SETPOS move a top edge proposed above it down to it.
+void SetAppBarTopTaken(LONG bottom);
+
+struct Monitor {
+    RECT monitor, work;
+};
+// The displays, the first one primary. Until set: one display, the screen
+// of the metrics, all of it work area.
+void SetMonitors(const std::vector<Monitor>& monitors);
+void SetWow64(bool wow64);
 
 // ---- menus --------------------------------------------------------------
 struct MenuItem {

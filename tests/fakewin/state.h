@@ -148,6 +148,14 @@ struct State {
     std::vector<PlaySoundCall> sounds;
     std::vector<ShellExecuteCall> shellCalls;
     INT_PTR shellResult = 42;
+    std::vector<AppBarCall> appBarCalls;
+    std::vector<HWND> appBars;
+    LONG appBarTopTaken = 0;
+    std::map<std::string, UINT> windowMessages;  // by lower-case name
+    std::vector<Monitor> monitors;
+    bool wow64 = false;
+    int comDepth = 0;
+    DWORD comFlags = 0;
 };
 
 State& S();

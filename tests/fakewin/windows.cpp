@@ -823,6 +823,59 @@ int WINAPI GetSystemMetrics(int nIndex)
     return it == S().metrics.end() ? 0 : it->second;
 }
 
+UINT WINAPI RegisterWindowMessageA(LPCSTR lpString)
+{
+    Call("RegisterWindowMessageA");
+    auto& messages = S().windowMessages;
+    // Any one name gets the same number for the session, from 0xC000 up.
+    auto it = messages.emplace(Lower(lpString), static_cast<UINT>(0xC000 + messages.size())).first;
+    return it->second;
+}
+
+// ---- monitors ------------------------------------------------------------------------------
+
+void fw::SetMonitors(const std::vector<Monitor>& monitors)
+{
+    S().monitors = monitors;
+}
+
+static std::vector<Monitor> AllMonitors()
+{
+    if (!S().monitors.empty())
+        return S().monitors;
+    RECT screen = {0, 0, S().metrics[SM_CXSCREEN], S().metrics[SM_CYSCREEN]};
+    return {{screen, screen}};
+}
+
+// The monitor that holds the window's centre; else the primary one stands
+// in for the nearest.
+HMONITOR WINAPI MonitorFromWindow(HWND hwnd, DWORD)
+{
+    Call("MonitorFromWindow");
+    std::vector<Monitor> all = AllMonitors();
+    Window* w = LiveWindow(hwnd);
+    LONG x = w ? (w->rect.left + w->rect.right) / 2 : 0, y = w ? (w->rect.top + w->rect.bottom) / 2 : 0;
+    size_t i = all.size() - 1;
+    while (i > 0 && !(x >= all[i].monitor.left && x < all[i].monitor.right && y >= all[i].monitor.top &&
+                      y < all[i].monitor.bottom))
+        i--;
+    return reinterpret_cast<HMONITOR>(i + 1);
+}
+
+BOOL WINAPI GetMonitorInfoA(HMONITOR hMonitor, LPMONITORINFO lpmi)
+{
+    if (Call("GetMonitorInfoA", ERROR_INVALID_PARAMETER))
+        return FALSE;
+    std::vector<Monitor> all = AllMonitors();
+    size_t i = reinterpret_cast<size_t>(hMonitor) - 1;
+    if (i >= all.size() || lpmi->cbSize != sizeof(MONITORINFO))
+        return FALSE;
+    lpmi->rcMonitor = all[i].monitor;
+    lpmi->rcWork = all[i].work;
+    lpmi->dwFlags = i == 0 ? MONITORINFOF_PRIMARY : 0;
+    return TRUE;
+}
+
 // ---- messages ------------------------------------------------------------------------------
 
 static bool Matches(const MSG& m, HWND hwnd, UINT minMsg, UINT maxMsg)

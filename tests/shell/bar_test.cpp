@@ -1,5 +1,7 @@
 #include "tests/shell/bartest.h"
 
+#include <algorithm>
+
 #include "dialogs/dialogs.h"
 #include "resources/resource.h"
 
@@ -70,6 +72,7 @@ TEST_F(BarTest, WithoutStayOnTopNoHookIsWanted)
     g_userVars.stayOnTop = 0;
     StartBar();
     EXPECT_TRUE(fw::Hooks().empty());
+    EXPECT_TRUE(fw::AppBarCalls().empty());
     EXPECT_EQ(fw::GetWindowInfo(g_hwndBar).exStyle, 0x80u);
 }
 
@@ -105,6 +108,7 @@ TEST_P(BarEndTest, ExitCloseAndSessionEndAllSaveOrSayWhyAndEnd)
     UINT message = GetParam();
     StartBar();
     HWND bar = g_hwndBar;
+    Send(WM_COMMAND, 101);  // a launch starts COM
     if (message == WM_ENDSESSION) {
         Send(WM_ENDSESSION, FALSE);  // the session goes on
         EXPECT_TRUE(fw::WindowExists(bar));
@@ -119,6 +123,8 @@ TEST_P(BarEndTest, ExitCloseAndSessionEndAllSaveOrSayWhyAndEnd)
     EXPECT_TRUE(fw::RegGetValue(HKEY_CURRENT_USER, "Software\\Tolvex", "User_Vars", &type, &record));
     EXPECT_FALSE(fw::WindowExists(bar));
     EXPECT_TRUE(fw::Hooks().empty());
+    EXPECT_TRUE(fw::AppBars().empty());
+    EXPECT_EQ(fw::CallCount("CoUninitialize"), 1);
     EXPECT_EQ(g_menuHead, nullptr);
     EXPECT_EQ(fw::LiveHeapBlocks(), 0);
 }
@@ -258,6 +264,7 @@ TEST_F(BarTest, TheOptionsDialogStoresWhatItShowsAndMovesTheBarOnlyOnAChange)
             EXPECT_EQ(fw::CallCount("SetWindowsHookExA") + fw::CallCount("UnhookWindowsHookEx"), hookCalls);
         }
         EXPECT_EQ(fw::Hooks().size(), c.hooks);
+        EXPECT_EQ(fw::AppBars().size(), c.onTopAfter ? 1u : 0u);
         EXPECT_EQ((fw::GetWindowInfo(g_hwndBar).exStyle & WS_EX_TOPMOST) != 0, c.onTopAfter != 0);
         EXPECT_EQ(BoxTexts(), c.warning ? std::vector<std::string>{c.warning} : std::vector<std::string>{});
         EXPECT_EQ(fw::CallCount("RegSetValueExA"), 0);  // the registry waits for Exit
@@ -298,6 +305,7 @@ TEST_F(BarTest, TheSessionsEndUnderAnOpenDialogSavesAtOnceAndFreesNothing)
     EXPECT_TRUE(fw::RegGetValue(HKEY_CURRENT_USER, "Software\\Tolvex", "User_Vars", &type, &record));
     EXPECT_EQ(fw::LiveHeapBlocks(), blocks);
     EXPECT_TRUE(fw::Hooks().empty());
+    EXPECT_TRUE(fw::AppBars().empty());
 }
 
 TEST_F(BarTest, AFatalErrorRemovesTheBarAndSavesNothing)
@@ -331,6 +339,64 @@ TEST_F(BarTest, AFatalErrorRemovesTheBarAndSavesNothing)
     EXPECT_TRUE(fw::Hooks().empty());
     EXPECT_FALSE(FileExists("apps.tx"));
     EXPECT_EQ(fw::CallCount("RegSetValueExA"), 0);
+}
+
+// While it stays on top the bar is a toolbar of the shell's on the top edge:
+// placed where the shell grants, the shell told of its activation and moves,
+// out of the way of a full-screen program, registered again for a new window
+// and a new shell, and removed before any end, a fatal one too.
+TEST_F(BarTest, TheBarIsADesktopToolbarOnTheTopEdgeWhileItStaysOnTop)
+{
+    fw::SetSystemMetric(SM_CXSCREEN, 800);
+    fw::SetSystemMetric(SM_CYCAPTION, 20);
+    fw::SetAppBarTopTaken(30);  // by another toolbar
+    size_t from = 0;
+    auto calls = [&from] {  // since the last look
+        static const char* const names[] = {"new", "remove", "query", "set", "", "", "activate", "", "", "moved"};
+        std::string out;
+        for (; from < fw::AppBarCalls().size(); from++) {
+            const fw::AppBarCall& c = fw::AppBarCalls()[from];
+            out += std::string(" ") + names[c.message] + (c.hwnd == g_hwndBar ? "" : "(old)");
+            if (c.message == ABM_NEW)
+                out += ":" + std::to_string(c.callback);
+            if (c.message == ABM_SETPOS)
+                out += ":" + std::to_string(c.edge) + "," + std::to_string(c.rc.left) + "," +
+                       std::to_string(c.rc.top) + "," + std::to_string(c.rc.right) + "," + std::to_string(c.rc.bottom);
+        }
+        return out;
+    };
+    auto topmost = [] { return (fw::GetWindowInfo(g_hwndBar).exStyle & WS_EX_TOPMOST) != 0; };
+    StartBar();
+    EXPECT_EQ(calls(), " new:32769 query set:1,0,30,800,55");
+    EXPECT_EQ(fw::GetWindowInfo(g_hwndBar).rect.top, 30);
+    EXPECT_EQ(fw::GetWindowInfo(g_hwndBar).rect.bottom, 55);
+    Send(WM_ACTIVATE, 1);  // WA_ACTIVE
+    Send(WM_WINDOWPOSCHANGED);
+    fw::SetAppBarTopTaken(0);
+    Send(WM_APPBAR_NOTIFY, ABN_POSCHANGED);
+    EXPECT_EQ(calls(), " activate moved query set:1,0,0,800,25");
+    EXPECT_EQ(fw::GetWindowInfo(g_hwndBar).rect.top, 0);
+
+    Send(WM_APPBAR_NOTIFY, ABN_FULLSCREENAPP, TRUE);
+    EXPECT_FALSE(topmost());
+    Send(WM_DISPLAYCHANGE);  // as a game may cause
+    EXPECT_EQ(calls(), " remove(old) new:32769 query set:1,0,0,800,25");
+    EXPECT_FALSE(topmost());
+    Send(WM_APPBAR_NOTIFY, ABN_FULLSCREENAPP, FALSE);
+    EXPECT_TRUE(topmost());
+
+    fw::FailCalls("SHAppBarMessage");  // a new shell, not ready at its first word
+    Send(RegisterWindowMessageA("TaskbarCreated"));
+    Send(RegisterWindowMessageA("TaskbarCreated"));
+    EXPECT_EQ(calls(), " new:32769 new:32769 query set:1,0,0,800,25");
+    EXPECT_EQ(fw::AppBars(), std::vector<HWND>{g_hwndBar});
+
+    size_t log = fw::CallLog().size();
+    ExpectProcessEnds([] { FatalError("Could not create menus!"); });
+    EXPECT_EQ(calls(), " remove");
+    EXPECT_TRUE(fw::AppBars().empty());
+    auto at = [log](const char* call) { return std::find(fw::CallLog().begin() + log, fw::CallLog().end(), call); };
+    EXPECT_LT(at("SHAppBarMessage"), at("DestroyWindow"));
 }
 
 }  // namespace

@@ -61,6 +61,8 @@ typedef BOOL* LPBOOL;
 typedef LONG* LPLONG;
 typedef WORD* LPWORD;
 typedef int* LPINT;
+typedef BOOL* PBOOL;
+typedef LONG HRESULT;
 
 #define DECLARE_HANDLE(name) \
     struct name##__ {        \
@@ -76,6 +78,7 @@ DECLARE_HANDLE(HBRUSH);
 DECLARE_HANDLE(HDC);
 DECLARE_HANDLE(HHOOK);
 DECLARE_HANDLE(HKEY);
+DECLARE_HANDLE(HMONITOR);
 typedef HINSTANCE HMODULE;
 typedef HICON HCURSOR;
 typedef HKEY* PHKEY;
@@ -190,6 +193,17 @@ typedef struct _OSVERSIONINFOA {
     DWORD dwPlatformId;
     CHAR szCSDVersion[128];
 } OSVERSIONINFOA, *POSVERSIONINFOA, *LPOSVERSIONINFOA;
+
+typedef struct tagMONITORINFO {
+    DWORD cbSize;
+    RECT rcMonitor;
+    RECT rcWork;
+    DWORD dwFlags;
+} MONITORINFO, *LPMONITORINFO;
+
+#define MONITOR_DEFAULTTONULL 0x00000000
+#define MONITOR_DEFAULTTONEAREST 0x00000002
+#define MONITORINFOF_PRIMARY 0x00000001
 
 typedef struct _SYSTEMTIME {
     WORD wYear;
@@ -526,6 +540,8 @@ typedef struct _OVERLAPPED {
 #define VER_PLATFORM_WIN32_WINDOWS 1
 #define VER_PLATFORM_WIN32_NT 2
 
+#define LOAD_LIBRARY_SEARCH_SYSTEM32 0x00000800
+
 #define DLL_PROCESS_DETACH 0
 #define DLL_PROCESS_ATTACH 1
 #define DLL_THREAD_ATTACH 2
@@ -575,6 +591,10 @@ typedef struct _OVERLAPPED {
 #define ERROR_MENU_ITEM_NOT_FOUND 1456L
 #define ERROR_RESOURCE_NAME_NOT_FOUND 1814L
 #define ERROR_NOT_ENOUGH_QUOTA 1816L
+
+#define S_OK ((HRESULT)0L)
+#define S_FALSE ((HRESULT)1L)
+#define SUCCEEDED(hr) (((HRESULT)(hr)) >= 0)
 
 // ---- registry -------------------------------------------------------------------------
 
@@ -643,6 +663,9 @@ int WINAPI GetWindowTextA(HWND hWnd, LPSTR lpString, int nMaxCount);
 BOOL WINAPI EnableWindow(HWND hWnd, BOOL bEnable);
 BOOL WINAPI IsWindowEnabled(HWND hWnd);
 int WINAPI GetSystemMetrics(int nIndex);
+UINT WINAPI RegisterWindowMessageA(LPCSTR lpString);
+HMONITOR WINAPI MonitorFromWindow(HWND hwnd, DWORD dwFlags);
+BOOL WINAPI GetMonitorInfoA(HMONITOR hMonitor, LPMONITORINFO lpmi);
 
 HICON WINAPI LoadIconA(HINSTANCE hInstance, LPCSTR lpIconName);
 BOOL WINAPI DestroyIcon(HICON hIcon);
@@ -701,6 +724,9 @@ void WINAPI SetLastError(DWORD dwErrCode);
 DECLSPEC_NORETURN void WINAPI ExitProcess(UINT uExitCode);
 BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA lpVersionInformation);
 UINT WINAPI GetWindowsDirectoryA(LPSTR lpBuffer, UINT uSize);
+UINT WINAPI GetSystemDirectoryA(LPSTR lpBuffer, UINT uSize);
+HANDLE WINAPI GetCurrentProcess(void);
+BOOL WINAPI IsWow64Process(HANDLE hProcess, PBOOL Wow64Process);
 void WINAPI GetLocalTime(LPSYSTEMTIME lpSystemTime);
 DWORD WINAPI GetTickCount(void);
 DWORD WINAPI GetCurrentThreadId(void);
@@ -709,6 +735,7 @@ void WINAPI Sleep(DWORD dwMilliseconds);
 DWORD WINAPI GetModuleFileNameA(HMODULE hModule, LPSTR lpFilename, DWORD nSize);
 HMODULE WINAPI GetModuleHandleA(LPCSTR lpModuleName);
 HMODULE WINAPI LoadLibraryA(LPCSTR lpLibFileName);
+HMODULE WINAPI LoadLibraryExA(LPCSTR lpLibFileName, HANDLE hFile, DWORD dwFlags);
 FARPROC WINAPI GetProcAddress(HMODULE hModule, LPCSTR lpProcName);
 BOOL WINAPI FreeLibrary(HMODULE hLibModule);
 BOOL WINAPI DisableThreadLibraryCalls(HMODULE hLibModule);
