@@ -30,6 +30,20 @@ static void ApplyDefaults(State& s)
     s.metrics[SM_CYMENU] = 19;
     s.metrics[SM_CXSMICON] = 16;
     s.metrics[SM_CYSMICON] = 16;
+    // The system folder's libraries that the program loads when first needed.
+    auto proc = [](auto* function) { return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(function)); };
+    const std::pair<const char*, std::map<std::string, FARPROC>> libraries[] = {
+        {"shell32.dll", {{"ShellExecuteA", proc(&ShellExecuteA)}}},
+        {"winmm.dll", {{"PlaySoundA", proc(&PlaySoundA)}}},
+        {"comdlg32.dll", {{"GetOpenFileNameA", proc(&GetOpenFileNameA)}}},
+    };
+    for (const auto& [name, exports] : libraries)
+        s.modules[reinterpret_cast<HMODULE>(NewHandleValue())] = {SystemDirectory(s) + "\\" + name, exports, 0};
+}
+
+std::string SystemDirectory(const State& s)
+{
+    return s.windowsDir + "\\SYSTEM32";
 }
 
 State& S()
@@ -290,16 +304,27 @@ BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA info)
     return TRUE;
 }
 
-UINT WINAPI GetWindowsDirectoryA(LPSTR buffer, UINT size)
+static UINT CopyDirectory(const std::string& dir, LPSTR buffer, UINT size)
 {
-    if (Call("GetWindowsDirectoryA", ERROR_PATH_NOT_FOUND))
-        return 0;
-    const std::string& dir = S().windowsDir;
     // Too small: the size needed, terminator included; the buffer is not touched.
     if (buffer == nullptr || dir.size() >= size)
         return static_cast<UINT>(dir.size() + 1);
     memcpy(buffer, dir.c_str(), dir.size() + 1);
     return static_cast<UINT>(dir.size());
+}
+
+UINT WINAPI GetWindowsDirectoryA(LPSTR buffer, UINT size)
+{
+    if (Call("GetWindowsDirectoryA", ERROR_PATH_NOT_FOUND))
+        return 0;
+    return CopyDirectory(S().windowsDir, buffer, size);
+}
+
+UINT WINAPI GetSystemDirectoryA(LPSTR buffer, UINT size)
+{
+    if (Call("GetSystemDirectoryA", ERROR_PATH_NOT_FOUND))
+        return 0;
+    return CopyDirectory(SystemDirectory(S()), buffer, size);
 }
 
 void WINAPI GetLocalTime(LPSYSTEMTIME time)
@@ -366,21 +391,37 @@ HMODULE WINAPI GetModuleHandleA(LPCSTR name)
     return nullptr;
 }
 
+static HMODULE LoadModule(const std::string& path)
+{
+    for (auto& entry : S().modules) {
+        if (EqualNoCase(entry.second.path, path)) {
+            entry.second.refs++;
+            return entry.first;
+        }
+    }
+    S().lastError = ERROR_MOD_NOT_FOUND;
+    return nullptr;
+}
+
 HMODULE WINAPI LoadLibraryA(LPCSTR path)
 {
     S().loadedLibraries.push_back(path ? path : "");
     if (Call("LoadLibraryA", ERROR_MOD_NOT_FOUND))
         return nullptr;
-    if (path != nullptr) {
-        for (auto& entry : S().modules) {
-            if (EqualNoCase(entry.second.path, path)) {
-                entry.second.refs++;
-                return entry.first;
-            }
-        }
-    }
-    S().lastError = ERROR_MOD_NOT_FOUND;
-    return nullptr;
+    return LoadModule(path ? path : "");
+}
+
+// A bare name with LOAD_LIBRARY_SEARCH_SYSTEM32 is looked for in the system
+// folder alone; a full path is taken as it is.
+HMODULE WINAPI LoadLibraryExA(LPCSTR name, HANDLE, DWORD flags)
+{
+    std::string path = name ? name : "";
+    S().loadedLibraries.push_back(path);
+    if (Call("LoadLibraryExA", ERROR_MOD_NOT_FOUND))
+        return nullptr;
+    if ((flags & LOAD_LIBRARY_SEARCH_SYSTEM32) && path.find('\\') == std::string::npos)
+        path = SystemDirectory(S()) + "\\" + path;
+    return LoadModule(path);
 }
 
 FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR name)

@@ -701,6 +701,7 @@ void WINAPI SetLastError(DWORD dwErrCode);
 DECLSPEC_NORETURN void WINAPI ExitProcess(UINT uExitCode);
 BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA lpVersionInformation);
 UINT WINAPI GetWindowsDirectoryA(LPSTR lpBuffer, UINT uSize);
+UINT WINAPI GetSystemDirectoryA(LPSTR lpBuffer, UINT uSize);
 void WINAPI GetLocalTime(LPSYSTEMTIME lpSystemTime);
 DWORD WINAPI GetTickCount(void);
 DWORD WINAPI GetCurrentThreadId(void);
@@ -709,6 +710,9 @@ void WINAPI Sleep(DWORD dwMilliseconds);
 DWORD WINAPI GetModuleFileNameA(HMODULE hModule, LPSTR lpFilename, DWORD nSize);
 HMODULE WINAPI GetModuleHandleA(LPCSTR lpModuleName);
 HMODULE WINAPI LoadLibraryA(LPCSTR lpLibFileName);
+#define LOAD_WITH_ALTERED_SEARCH_PATH 0x00000008
+#define LOAD_LIBRARY_SEARCH_SYSTEM32 0x00000800
+HMODULE WINAPI LoadLibraryExA(LPCSTR lpLibFileName, HANDLE hFile, DWORD dwFlags);
 FARPROC WINAPI GetProcAddress(HMODULE hModule, LPCSTR lpProcName);
 BOOL WINAPI FreeLibrary(HMODULE hLibModule);
 BOOL WINAPI DisableThreadLibraryCalls(HMODULE hLibModule);
