@@ -2,6 +2,16 @@
 // moved to fill the screen below the bar instead of covering it.
 #include "hook/tolvexhk.h"
 
+// The entry point in place of the C runtime's: the DLL runs inside every
+// program on the desktop while the bar stays on top, needs no runtime, and
+// has no use for a call at each of their threads' starts and ends.
+extern "C" BOOL WINAPI HookDllEntry(HINSTANCE instance, DWORD reason, LPVOID)
+{
+    if (reason == DLL_PROCESS_ATTACH)
+        DisableThreadLibraryCalls(instance);
+    return TRUE;
+}
+
 extern "C" LRESULT CALLBACK MaximizeHookProc(int code, WPARAM wParam, LPARAM lParam)
 {
     if (code >= 0) {
