@@ -17,7 +17,8 @@ int FindFile(int mode, HWND dialog)
     bool wav = mode != FIND_EXECUTABLE;
     auto getOpenFileName = SystemProc<decltype(&GetOpenFileNameA)>("comdlg32.dll", "GetOpenFileNameA");
     // The Open dialog may leave the current directory wherever the user
-    // browsed to; it is put back afterwards, whatever its length.
+    // browsed to; it is put back afterwards, whatever its length. Without
+    // the dialog's library the browser fails as when it cannot be kept.
     DWORD size = getOpenFileName ? GetCurrentDirectoryA(0, NULL) : 0;
     char* saved = size ? static_cast<char*>(HeapAlloc(GetProcessHeap(), 0, size)) : NULL;
     DWORD len = saved ? GetCurrentDirectoryA(size, saved) : 0;
