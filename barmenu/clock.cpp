@@ -1,7 +1,10 @@
 // The clock item at the right end of the bar, and the hourly chime.
 #include "barmenu/barmenu.h"
 
+#include <mmsystem.h>
+
 #include "base/report.h"
+#include "base/syslib.h"
 #include "base/text.h"
 #include "resources/resource.h"
 
@@ -27,7 +30,8 @@ int UpdateClock()
         return 0;
     DrawMenuBar(g_hwndBar);
     if (g_userVars.chime && now.wMinute == 0) {
-        if (!PlaySoundA(g_userVars.wavPath, NULL, SND_FILENAME | SND_ASYNC))
+        auto playSound = SystemProc<decltype(&PlaySoundA)>("winmm.dll", "PlaySoundA");
+        if (!playSound || !playSound(g_userVars.wavPath, NULL, SND_FILENAME | SND_ASYNC))
             ShowWarning("Error playing WAV file.\nCheck path and filename.");
     }
     return 1;

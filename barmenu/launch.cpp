@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include "base/report.h"
+#include "base/syslib.h"
 #include "base/text.h"
 
 int LaunchApp(const AppItem* app)
@@ -11,8 +12,12 @@ int LaunchApp(const AppItem* app)
     StartLaunchCom();
     char file[MAX_PATH];
     ShellPath(app->path, file, sizeof file);
-    HINSTANCE result = ShellExecuteA(g_hwndBar, "open", file, app->params, app->workDir, SW_RESTORE);
-    UINT_PTR code = reinterpret_cast<UINT_PTR>(result);
+    auto shellExecute = SystemProc<decltype(&ShellExecuteA)>("shell32.dll", "ShellExecuteA");
+    // Without the shell library the launch fails as the shell does when a
+    // library it needs is missing.
+    UINT_PTR code = SE_ERR_DLLNOTFOUND;
+    if (shellExecute)
+        code = reinterpret_cast<UINT_PTR>(shellExecute(g_hwndBar, "open", file, app->params, app->workDir, SW_RESTORE));
     if (code > 32)
         return 1;
     switch (code) {

@@ -7,6 +7,7 @@
 #include <objbase.h>
 #include <string.h>
 
+#include "base/syslib.h"
 #include "base/text.h"
 
 typedef HRESULT(WINAPI* CoInitializeExProc)(LPVOID reserved, DWORD flags);
@@ -30,12 +31,10 @@ void StartLaunchCom()
         return;
     s_comTried = true;
     // Loaded at the first launch rather than linked: a start-up of the bar
-    // does not pay for ole32 and what it loads. Only the system's copy.
-    HMODULE ole32 = LoadLibraryExA("ole32.dll", NULL, LOAD_LIBRARY_SEARCH_SYSTEM32);
-    if (!ole32)
-        return;  // the shell still starts programs, as on older systems
-    CoInitializeExProc init = Export<CoInitializeExProc>(ole32, "CoInitializeEx");
-    CoUninitializeProc uninit = Export<CoUninitializeProc>(ole32, "CoUninitialize");
+    // does not pay for ole32 and what it loads. Without it the shell still
+    // starts programs, as on older systems.
+    auto init = SystemProc<CoInitializeExProc>("ole32.dll", "CoInitializeEx");
+    auto uninit = SystemProc<CoUninitializeProc>("ole32.dll", "CoUninitialize");
     // Shell extensions want a single-threaded apartment; OLE1 DDE stays off.
     if (init && uninit && SUCCEEDED(init(NULL, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE)))
         s_coUninitialize = uninit;  // S_FALSE is to be balanced too

@@ -5,6 +5,7 @@
 #include <commdlg.h>
 
 #include "base/report.h"
+#include "base/syslib.h"
 #include "resources/resource.h"
 
 // Pairs of description and patterns, ended by one more NUL.
@@ -14,9 +15,11 @@ static const char WAV_FILTER[] = "WAV Files\0*.WAV\0";
 int FindFile(int mode, HWND dialog)
 {
     bool wav = mode != FIND_EXECUTABLE;
+    auto getOpenFileName = SystemProc<decltype(&GetOpenFileNameA)>("comdlg32.dll", "GetOpenFileNameA");
     // The Open dialog may leave the current directory wherever the user
-    // browsed to; it is put back afterwards, whatever its length.
-    DWORD size = GetCurrentDirectoryA(0, NULL);
+    // browsed to; it is put back afterwards, whatever its length. Without
+    // the dialog's library the browser fails as when it cannot be kept.
+    DWORD size = getOpenFileName ? GetCurrentDirectoryA(0, NULL) : 0;
     char* saved = size ? static_cast<char*>(HeapAlloc(GetProcessHeap(), 0, size)) : NULL;
     DWORD len = saved ? GetCurrentDirectoryA(size, saved) : 0;
     if (len == 0 || len >= size) {
@@ -36,7 +39,7 @@ int FindFile(int mode, HWND dialog)
     request.nMaxFile = sizeof file;
     request.lpstrTitle = wav ? "Find WAV File..." : "Find Executable...";
     request.Flags = OFN_HIDEREADONLY | OFN_SHOWHELP | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST;
-    if (GetOpenFileNameA(&request)) {
+    if (getOpenFileName(&request)) {
         SetEditText(dialog, wav ? IDC_WAVPATH : IDC_APPPATH, file);
         SetFocus(GetDlgItem(dialog, IDOK));
     }

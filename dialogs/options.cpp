@@ -6,6 +6,7 @@
 #include <mmsystem.h>
 
 #include "base/report.h"
+#include "base/syslib.h"
 #include "base/text.h"
 #include "resources/resource.h"
 
@@ -52,8 +53,9 @@ static void TestSound(HWND dialog)
         return;
     }
     DWORD attributes = GetFileAttributesA(wavPath);
-    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) ||
-        !PlaySoundA(wavPath, NULL, SND_FILENAME | SND_ASYNC | SND_NODEFAULT))
+    auto playSound = SystemProc<decltype(&PlaySoundA)>("winmm.dll", "PlaySoundA");
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) || !playSound ||
+        !playSound(wavPath, NULL, SND_FILENAME | SND_ASYNC | SND_NODEFAULT))
         ShowWarning("Error playing WAV file.\nCheck path and filename.");
 }
 

@@ -4,6 +4,16 @@
 // USER32 is called here.
 #include "hook/tolvexhk.h"
 
+// The entry point in place of the C runtime's: the DLL runs inside every
+// program on the desktop while the bar stays on top, needs no runtime, and
+// has no use for a call at each of their threads' starts and ends.
+extern "C" BOOL WINAPI HookDllEntry(HINSTANCE instance, DWORD reason, LPVOID)
+{
+    if (reason == DLL_PROCESS_ATTACH)
+        DisableThreadLibraryCalls(instance);
+    return TRUE;
+}
+
 static void FitBelowBar(HWND hwnd)
 {
     int barBottom = GetSystemMetrics(SM_CYCAPTION) + 5;  // the bar's height

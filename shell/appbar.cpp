@@ -5,6 +5,7 @@
 
 #include <shellapi.h>
 
+#include "base/syslib.h"
 #include "store/store.h"
 
 UINT g_taskbarCreatedMessage = 0;
@@ -22,10 +23,15 @@ static void InitAppBarData(APPBARDATA* data, HWND hwnd)
     data->hWnd = hwnd;
 }
 
-// The shell's one entry point for toolbars, in shell32.
+// The shell's one entry point for toolbars, in shell32; without the
+// library every request is refused.
 static UINT_PTR AppBarMessage(DWORD message, APPBARDATA* data)
 {
-    return SHAppBarMessage(message, data);
+    // Looked up once: the toolbar hears of every activation and move.
+    static decltype(&SHAppBarMessage) appBarMessage = NULL;
+    if (!appBarMessage)
+        appBarMessage = SystemProc<decltype(&SHAppBarMessage)>("shell32.dll", "SHAppBarMessage");
+    return appBarMessage ? appBarMessage(message, data) : 0;
 }
 
 static void SetZOrder(HWND after)

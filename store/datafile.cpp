@@ -30,6 +30,16 @@ static const char OPEN_FAILED_TEXT[] =
     "Tolvex will close and leave APPS.TX as it is.";
 static const char WRITE_FAILED_TEXT[] = "Could not open APPS.TX for write.\nPlease check the file.";
 
+// The file is read and written through one buffer of this size, not record
+// by record: a large file costs a few dozen system calls, not one per entry.
+// It is static rather than on the stack or the heap: 64 KB of a 1 MB stack
+// is too much to take in passing, and a static buffer can neither fail to be
+// had nor add a failure path; its pages are only touched on first use. The
+// load and the save never run at once (one thread, and the file is closed
+// before any box whose message loop could start the other).
+enum { FILE_BUFFER_SIZE = 64 * 1024 };
+static BYTE s_fileBuffer[FILE_BUFFER_SIZE];
+
 // A save that finds apps.tx held by another program for a moment (a virus
 // scanner, a sync tool) tries again this often, this far apart.
 enum { REPLACE_ATTEMPTS = 10, REPLACE_RETRY_MS = 100 };
@@ -78,19 +88,33 @@ static void PutText(BYTE* dst, const char* src, size_t size)
     FatalError(text);
 }
 
-// Reads exactly size bytes: 1 when they were all there, 0 when the file
-// ended first. A failed read is not the end of the file: taking it for one
-// would load part of the menus and save that part over the whole file.
-static int ReadExact(HANDLE file, BYTE* buffer, DWORD size)
+// The file being loaded and the bytes of the buffer not yet taken.
+struct FileReader {
+    HANDLE file;
+    DWORD next, end;
+};
+
+// Takes exactly size bytes from the file: 1 when they were all there, 0
+// when the file ended first. A failed read is not the end of the file:
+// taking it for one would load part of the menus and save that part over
+// the whole file.
+static int ReadExact(FileReader& in, BYTE* out, DWORD size)
 {
     DWORD total = 0;
     while (total < size) {
-        DWORD got = 0;
-        if (!ReadFile(file, buffer + total, size - total, &got, NULL))
-            FailLoad(file, READ_FAILED_TEXT);
-        if (got == 0)
-            return 0;
-        total += got;
+        if (in.next == in.end) {
+            DWORD got = 0;
+            if (!ReadFile(in.file, s_fileBuffer, sizeof s_fileBuffer, &got, NULL))
+                FailLoad(in.file, READ_FAILED_TEXT);
+            if (got == 0)
+                return 0;
+            in.next = 0;
+            in.end = got;
+        }
+        DWORD part = in.end - in.next < size - total ? in.end - in.next : size - total;
+        memcpy(out + total, s_fileBuffer + in.next, part);
+        in.next += part;
+        total += part;
     }
     return 1;
 }
@@ -152,15 +176,16 @@ void LoadMenuList()
         return;
     }
 
+    FileReader in = {file, 0, 0};
     BYTE version[4];
-    if (!ReadExact(file, version, sizeof version) ||
+    if (!ReadExact(in, version, sizeof version) ||
         static_cast<LONG>(GetLE32(version)) != g_dataFileVersion)
         FailLoad(file, OLD_FILE_TEXT);
 
     UserMenu* last = NULL;
     BYTE menuRec[MENU_RECORD_SIZE];
     // A partial menu record at the end of the file is dropped.
-    while (ReadExact(file, menuRec, sizeof menuRec)) {
+    while (ReadExact(in, menuRec, sizeof menuRec)) {
         UserMenu* menu = DecodeMenu(file, menuRec);
         AppendUserMenu(last, menu);
         last = menu;
@@ -169,7 +194,7 @@ void LoadMenuList()
         AppItem* lastApp = NULL;
         BYTE appRec[APP_RECORD_SIZE];
         for (LONG i = 0; i < count; i++) {
-            if (!ReadExact(file, appRec, sizeof appRec))
+            if (!ReadExact(in, appRec, sizeof appRec))
                 FailLoad(file, CORRUPT_FILE_TEXT);
             AppItem* app = DecodeApp(file, appRec);
             AppendAppItem(menu, lastApp, app);  // counts the entry
@@ -240,10 +265,31 @@ void BuildDefaultMenus()
 
 // ---- saving -----------------------------------------------------------------
 
-static int WriteAll(HANDLE file, const BYTE* data, DWORD size)
+// The file being saved and the bytes waiting in the buffer.
+struct FileWriter {
+    HANDLE file;
+    DWORD used;
+};
+
+// Writes out what waits in the buffer: 0 when the write failed or fell short.
+static int FlushWriter(FileWriter& out)
 {
     DWORD written = 0;
-    return WriteFile(file, data, size, &written, NULL) && written == size;
+    int ok = out.used == 0 || (WriteFile(out.file, s_fileBuffer, out.used, &written, NULL) && written == out.used);
+    out.used = 0;
+    return ok;
+}
+
+// Room in the buffer for the next record, zeroed; a buffer without room
+// is written out first. Null when that write failed.
+static BYTE* NextRecord(FileWriter& out, DWORD size)
+{
+    if (out.used + size > sizeof s_fileBuffer && !FlushWriter(out))
+        return NULL;
+    BYTE* rec = s_fileBuffer + out.used;
+    memset(rec, 0, size);
+    out.used += size;
+    return rec;
 }
 
 static LONG ChainLength(const UserMenu* menu)
@@ -254,39 +300,37 @@ static LONG ChainLength(const UserMenu* menu)
     return n;
 }
 
-static int WriteMenu(HANDLE file, const UserMenu* menu)
+static int WriteMenu(FileWriter& out, const UserMenu* menu)
 {
-    BYTE rec[MENU_RECORD_SIZE] = {};
+    BYTE* rec = NextRecord(out, MENU_RECORD_SIZE);
+    if (!rec)
+        return 0;
     PutText(rec, menu->name, MENU_NAME_SIZE);
     // The reader takes exactly this many entries, so it must be the number
     // that follows, whatever the in-memory count says.
     PutLE32(rec + MENU_COUNT_AT, static_cast<DWORD>(ChainLength(menu)));
-    if (!WriteAll(file, rec, sizeof rec))
-        return 0;
     for (const AppItem* app = menu->firstApp; app; app = app->next) {
-        BYTE appRec[APP_RECORD_SIZE] = {};
+        BYTE* appRec = NextRecord(out, APP_RECORD_SIZE);
+        if (!appRec)
+            return 0;
         PutText(appRec, app->path, APP_PATH_SIZE);
         PutText(appRec + APP_WORKDIR_AT, app->workDir, APP_WORKDIR_SIZE);
         PutText(appRec + APP_PARAMS_AT, app->params, APP_PARAMS_SIZE);
         PutText(appRec + APP_NAME_AT, app->name, APP_NAME_SIZE);
         PutLE32(appRec + APP_SEPARATOR_AT, app->separatorBefore);
-        if (!WriteAll(file, appRec, sizeof appRec))
-            return 0;
     }
     return 1;
 }
 
 static int WriteMenuList(HANDLE file)
 {
-    BYTE version[4];
-    PutLE32(version, static_cast<DWORD>(g_dataFileVersion));
-    if (!WriteAll(file, version, sizeof version))
-        return 0;
+    FileWriter out = {file, 0};
+    PutLE32(NextRecord(out, 4), static_cast<DWORD>(g_dataFileVersion));
     for (const UserMenu* menu = g_menuHead; menu; menu = menu->next) {
-        if (!WriteMenu(file, menu))
+        if (!WriteMenu(out, menu))
             return 0;
     }
-    return 1;
+    return FlushWriter(out);
 }
 
 static int ReplaceDataFile()

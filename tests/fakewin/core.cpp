@@ -32,12 +32,25 @@ static void ApplyDefaults(State& s)
     s.metrics[SM_CYMENU] = 19;
     s.metrics[SM_CXSMICON] = 16;
     s.metrics[SM_CYSMICON] = 16;
-    // The system folder's modules, known by bare name; kernel32 is always loaded.
-    auto proc = [](auto* f) { return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(f)); };
-    s.modules[reinterpret_cast<HMODULE>(NewHandleValue())] = {
-        "kernel32.dll", {{"IsWow64Process", proc(&IsWow64Process)}}, 1};
-    s.modules[reinterpret_cast<HMODULE>(NewHandleValue())] = {
-        "ole32.dll", {{"CoInitializeEx", proc(&CoInitializeEx)}, {"CoUninitialize", proc(&CoUninitialize)}}, 0};
+    // The system folder's libraries: kernel32, always loaded, and those the
+    // program loads when first needed.
+    auto proc = [](auto* function) { return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(function)); };
+    const std::pair<const char*, std::map<std::string, FARPROC>> libraries[] = {
+        {"kernel32.dll", {{"IsWow64Process", proc(&IsWow64Process)}}},
+        {"ole32.dll", {{"CoInitializeEx", proc(&CoInitializeEx)}, {"CoUninitialize", proc(&CoUninitialize)}}},
+        {"shell32.dll", {{"ShellExecuteA", proc(&ShellExecuteA)}, {"SHAppBarMessage", proc(&SHAppBarMessage)}}},
+        {"winmm.dll", {{"PlaySoundA", proc(&PlaySoundA)}}},
+        {"comdlg32.dll", {{"GetOpenFileNameA", proc(&GetOpenFileNameA)}}},
+    };
+    for (const auto& [name, exports] : libraries) {
+        int refs = strcmp(name, "kernel32.dll") == 0 ? 1 : 0;
+        s.modules[reinterpret_cast<HMODULE>(NewHandleValue())] = {SystemDirectory(s) + "\\" + name, exports, refs};
+    }
+}
+
+std::string SystemDirectory(const State& s)
+{
+    return s.windowsDir + "\\SYSTEM32";
 }
 
 State& S()
@@ -338,7 +351,7 @@ UINT WINAPI GetSystemDirectoryA(LPSTR buffer, UINT size)
 {
     if (Call("GetSystemDirectoryA", ERROR_PATH_NOT_FOUND))
         return 0;
-    return CopyDirectory(S().windowsDir + "\\system32", buffer, size);
+    return CopyDirectory(SystemDirectory(S()), buffer, size);
 }
 
 HANDLE WINAPI GetCurrentProcess(void)
@@ -412,9 +425,25 @@ HMODULE WINAPI GetModuleHandleA(LPCSTR name)
         return nullptr;
     if (name == nullptr)
         return ExeInstance();
-    for (auto& entry : S().modules)
-        if (entry.second.refs > 0 && EqualNoCase(entry.second.path, name))
+    // A bare name stands for the file name of a loaded module.
+    for (auto& entry : S().modules) {
+        const std::string& path = entry.second.path;
+        std::string file = strchr(name, '\\') ? path : path.substr(path.rfind('\\') + 1);
+        if (entry.second.refs > 0 && EqualNoCase(file, name))
             return entry.first;
+    }
+    S().lastError = ERROR_MOD_NOT_FOUND;
+    return nullptr;
+}
+
+static HMODULE LoadModule(const std::string& path)
+{
+    for (auto& entry : S().modules) {
+        if (EqualNoCase(entry.second.path, path)) {
+            entry.second.refs++;
+            return entry.first;
+        }
+    }
     S().lastError = ERROR_MOD_NOT_FOUND;
     return nullptr;
 }
@@ -424,25 +453,20 @@ HMODULE WINAPI LoadLibraryA(LPCSTR path)
     S().loadedLibraries.push_back(path ? path : "");
     if (Call("LoadLibraryA", ERROR_MOD_NOT_FOUND))
         return nullptr;
-    if (path != nullptr) {
-        for (auto& entry : S().modules) {
-            if (EqualNoCase(entry.second.path, path)) {
-                entry.second.refs++;
-                return entry.first;
-            }
-        }
-    }
-    S().lastError = ERROR_MOD_NOT_FOUND;
-    return nullptr;
+    return LoadModule(path ? path : "");
 }
 
-// Only the system folder is modelled: its modules are those known by bare name.
+// A bare name with LOAD_LIBRARY_SEARCH_SYSTEM32 is looked for in the system
+// folder alone; a full path is taken as it is.
 HMODULE WINAPI LoadLibraryExA(LPCSTR name, HANDLE, DWORD flags)
 {
+    std::string path = name ? name : "";
+    S().loadedLibraries.push_back(path);
     if (Call("LoadLibraryExA", ERROR_MOD_NOT_FOUND))
         return nullptr;
-    InternalCalls internal;
-    return flags == LOAD_LIBRARY_SEARCH_SYSTEM32 && !strchr(name, '\\') ? LoadLibraryA(name) : nullptr;
+    if ((flags & LOAD_LIBRARY_SEARCH_SYSTEM32) && path.find('\\') == std::string::npos)
+        path = SystemDirectory(S()) + "\\" + path;
+    return LoadModule(path);
 }
 
 FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR name)

@@ -75,7 +75,10 @@ void SetLocalTime(WORD hour, WORD minute, WORD second = 0);
 void SetModuleFileName(const std::string& path);
 // A DLL that LoadLibraryA finds at this exact path, with its exports.
 void RegisterModule(const std::string& path, const std::map<std::string, FARPROC>& exports);
-const std::vector<std::string>& LoadedLibraries();  // LoadLibraryA calls, by path
+// LoadLibraryA and LoadLibraryExA calls, by name as given. The system folder
+// (GetSystemDirectoryA) holds shell32.dll, winmm.dll and comdlg32.dll with
+// the double's ShellExecuteA, PlaySoundA and GetOpenFileNameA.
+const std::vector<std::string>& LoadedLibraries();
 
 // ---- heap ---------------------------------------------------------------
 // Blocks from HeapAlloc not yet released with HeapFree.

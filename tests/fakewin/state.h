@@ -160,6 +160,9 @@ struct State {
 
 State& S();
 
+// The Windows directory's "SYSTEM32".
+std::string SystemDirectory(const State& s);
+
 // Logs a call of `api` and says whether it is to fail now. On failure the
 // last error is set to `error` unless the test chose another.
 bool Call(const char* api, DWORD error = 0, bool setsError = true);

@@ -42,7 +42,9 @@ TEST_F(BarTest, ShowingTheBarStartsTheClockAndInstallsTheHookFromTheDll)
     EXPECT_EQ(fw::Timers()[0].hwnd, g_hwndBar);
     EXPECT_EQ(fw::Timers()[0].id, 65244u);
     EXPECT_EQ(fw::Timers()[0].elapse, 60000u);
-    EXPECT_EQ(fw::LoadedLibraries(), std::vector<std::string>{"C:\\TOLVEX\\tolvexhk.dll"});
+    // The hook's DLL by its full path; the shell's library, for the desktop
+    // toolbar, from the system folder.
+    EXPECT_EQ(fw::LoadedLibraries(), (std::vector<std::string>{"C:\\TOLVEX\\tolvexhk.dll", "shell32.dll"}));
     ASSERT_EQ(fw::Hooks().size(), 1u);
     EXPECT_EQ(fw::Hooks()[0].idHook, WH_CALLWNDPROC);
     EXPECT_EQ(fw::Hooks()[0].proc, &MaximizeHookProc);

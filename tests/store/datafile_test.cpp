@@ -59,6 +59,26 @@ protected:
     }
 };
 
+// One menu of MANY entries "e0", "e1", ...: two full buffers of the reader
+// and the writer and part of a third.
+const int MANY = 600;
+std::vector<std::string> EntryNames(int n)
+{
+    std::vector<std::string> names;
+    for (int i = 0; i < n; i++)
+        names.push_back("e" + std::to_string(i));
+    return names;
+}
+
+Bytes ManyEntriesImage()
+{
+    Bytes out = Version();
+    PutMenu(out, "Many", MANY);
+    for (const std::string& name : EntryNames(MANY))
+        PutApp(out, {"p", "", "", name, 0});
+    return out;
+}
+
 Bytes DefaultMenusImage()
 {
     Bytes out = Version();
@@ -101,7 +121,7 @@ TEST_F(DataFileTest, OnlyAMissingFileGivesTheDefaultsAndAFailedReadIsNoEnd)
     const struct {
         const char* api;
         DWORD error;
-        int skip;  // reads: the version, "&Apps", two entries, "&Games", ...
+        int skip;  // reads: three buffers, then the one that finds the end
         const char* fatal;
     } cases[] = {
         {"CreateFileA", ERROR_FILE_NOT_FOUND, 0, nullptr},
@@ -110,16 +130,18 @@ TEST_F(DataFileTest, OnlyAMissingFileGivesTheDefaultsAndAFailedReadIsNoEnd)
         {"CreateFileA", ERROR_ACCESS_DENIED, 0, OPEN_TEXT},
         {"CreateFileA", ERROR_BAD_NETPATH, 0, OPEN_TEXT},
         {"ReadFile", ERROR_READ_FAULT, 0, READ_TEXT},
-        {"ReadFile", ERROR_READ_FAULT, 2, READ_TEXT},
-        {"ReadFile", ERROR_READ_FAULT, 4, READ_TEXT},
+        {"ReadFile", ERROR_READ_FAULT, 1, READ_TEXT},
+        {"ReadFile", ERROR_READ_FAULT, 3, READ_TEXT},
     };
+    ASSERT_GT(ManyEntriesImage().size(), 2u * 64 * 1024);
+    ASSERT_LT(ManyEntriesImage().size(), 3u * 64 * 1024);
     Bytes image = Version();
     PutMenu(image, "Mine", 0);
     PutMenu(image, "Also mine", 0);
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.api) + " " + std::to_string(c.error) + " after " + std::to_string(c.skip));
         fw::Reset();
-        Bytes file = c.skip ? DefaultMenusImage() : image;
+        Bytes file = c.skip ? ManyEntriesImage() : image;
         WriteFileBytes("apps.tx", file);
         fw::FailCallsWithError(c.api, c.error, c.skip, 1);
         if (c.fatal) {
@@ -199,6 +221,23 @@ TEST_F(DataFileTest, SavedMenusLoadAgainByteForByte)
     std::remove("apps.tx");
     SaveMenuList();
     EXPECT_EQ(ReadFileBytes("apps.tx"), image);
+    FreeAllMenus();
+
+    // Records across the buffers' edges; a buffer per system call, not a record.
+    fw::Reset();
+    WriteFileBytes("apps.tx", ManyEntriesImage());
+    LoadMenuList();
+    EXPECT_EQ(g_menuHead->count, MANY);
+    std::vector<std::string> names;
+    for (AppItem* app = g_menuHead->firstApp; app; app = app->next)
+        names.push_back(app->name);
+    EXPECT_EQ(names, EntryNames(MANY));
+    EXPECT_EQ(fw::CallCount("ReadFile"), 4);
+    std::remove("apps.tx");
+    SaveMenuList();
+    EXPECT_EQ(ReadFileBytes("apps.tx"), ManyEntriesImage());
+    EXPECT_EQ(fw::CallCount("WriteFile"), 3);
+    EXPECT_TRUE(fw::MessageBoxes().empty());
 }
 
 TEST_F(DataFileTest, AFileWithTheVersionOnlyGivesAnEmptyListThatIsNeverSaved)
@@ -318,15 +357,19 @@ TEST_F(DataFileTest, AFailedSaveLeavesTheOldFileWholeAndSaysSo)
         int skip;
         int times;
     };
-    // The replace is tried again while the file may be held, so it fails for good.
+    // Writes: the first buffer, a middle one, the last. The replace is tried
+    // again while the file may be held, so it fails for good.
     const Step steps[] = {{"CreateFileA", 0, 1}, {"WriteFile", 0, 1},       {"WriteFile", 1, 1},
-                          {"WriteFile", 4, 1},   {"FlushFileBuffers", 0, 1}, {"CloseHandle", 0, 1},
+                          {"WriteFile", 2, 1},   {"FlushFileBuffers", 0, 1}, {"CloseHandle", 0, 1},
                           {"MoveFileExA", 0, -1}, {"short write", 2, 1}};
+    std::string many;
+    for (const std::string& name : EntryNames(MANY))
+        many += (many.empty() ? "" : ",") + name;
     for (const Step& step : steps) {
         SCOPED_TRACE(std::string(step.api) + " after " + std::to_string(step.skip));
         fw::Reset();
         WriteFileBytes("apps.tx", old);
-        MakeMenus({{"New", {"a", "b"}}, {"Other", {"c"}}});
+        MakeMenus({{"New", {"a", "b"}}, {"Other", EntryNames(MANY)}});
         if (std::string(step.api) == "short write")
             fw::ShortWrites(10, step.skip, 1);  // a full disk: fewer bytes written than asked
         else
@@ -337,7 +380,7 @@ TEST_F(DataFileTest, AFailedSaveLeavesTheOldFileWholeAndSaysSo)
         EXPECT_EQ(BoxTexts(), std::vector<std::string>{WRITE_TEXT});
         EXPECT_EQ(fw::MessageBoxes()[0].title, "Tolvex");
         EXPECT_EQ(fw::OpenFileCount(), 0);
-        EXPECT_EQ(DescribeMenus(), "New:a,b|Other:c");  // memory unchanged
+        EXPECT_EQ(DescribeMenus(), "New:a,b|Other:" + many);  // memory unchanged
         FreeAllMenus();
     }
     EXPECT_EQ(fw::CallCount("Sleep"), 0);  // a full disk is not waited for
