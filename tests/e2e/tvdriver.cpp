@@ -7,6 +7,8 @@
 // purpose instead of being taken from the program's headers, so that a
 // mistake in those headers cannot hide itself.
 #include <windows.h>
+#include <psapi.h>
+#include <winternl.h>
 
 #include <fcntl.h>
 #include <io.h>
@@ -531,9 +533,13 @@ int RegFields(int, char**)
     return 0;
 }
 
-// reg-set HEX: writes User_Vars as REG_BINARY, creating the key.
+// reg-set HEX [TYPE]: writes User_Vars, creating the key, as REG_BINARY or
+// as TYPE: sz, dword or a number (the bytes are the HEX ones either way).
 int RegSet(int, char** argv)
 {
+    DWORD type = REG_BINARY;
+    if (argv[1])
+        type = strcmp(argv[1], "sz") == 0 ? REG_SZ : strcmp(argv[1], "dword") == 0 ? REG_DWORD : Number(argv[1]);
     const char* hex = argv[0];
     size_t digits = strlen(hex);
     unsigned char data[1024];
@@ -548,7 +554,7 @@ int RegSet(int, char** argv)
     HKEY key;
     if (RegCreateKeyExA(HKEY_CURRENT_USER, SETTINGS_KEY, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) != ERROR_SUCCESS)
         return 1;
-    LONG status = RegSetValueExA(key, SETTINGS_VALUE, 0, REG_BINARY, data, (DWORD)(digits / 2));
+    LONG status = RegSetValueExA(key, SETTINGS_VALUE, 0, type, data, (DWORD)(digits / 2));
     RegCloseKey(key);
     return status == ERROR_SUCCESS ? 0 : 1;
 }
@@ -706,6 +712,212 @@ int DumpData(int, char** argv)
     return 0;
 }
 
+// hold FILE MS: keeps FILE open without sharing for MS, as a scanner or a
+// sync tool might; prints held=1 once it holds it.
+int Hold(int, char** argv)
+{
+    HANDLE file = CreateFileA(argv[0], GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        printf("error=%lu\n", GetLastError());
+        return 1;
+    }
+    puts("held=1");
+    fflush(stdout);
+    Sleep(Number(argv[1]));
+    CloseHandle(file);
+    return 0;
+}
+
+// ---- a process's resources -------------------------------------------------------
+// Under Wine 8 GetGuiResources is not implemented (0, error 120) and
+// GetProcessHandleCount reads 0, so the same things are also counted the
+// ways Wine keeps them: the system handle table, the process's GDI handle
+// table, its windows, and the session's table of USER handles.
+//
+// Wine keeps up to 64 window DCs in a cache, each with a region and one
+// more object, and fills it slowly as windows come and go; the program
+// itself makes no DC or region. So the GDI count is also given without them.
+
+struct Counters {
+    DWORD apiUser, apiGdi, apiHandles;
+    long handles, gdi, gdiDcs, gdiOther, windows, sessionUser;
+    SIZE_T pagefile, privateBytes;
+};
+
+typedef LONG(WINAPI* QuerySystemFn)(ULONG, void*, ULONG, ULONG*);
+typedef LONG(WINAPI* QueryProcessFn)(HANDLE, ULONG, void*, ULONG, ULONG*);
+
+FARPROC NtFunction(const char* name)
+{
+    return GetProcAddress(GetModuleHandleA("ntdll.dll"), name);
+}
+
+// Entries of the system handle table (SystemHandleInformation) owned by pid.
+long HandleTableCount(DWORD pid)
+{
+    struct Entry {
+        ULONG pid;
+        UCHAR type, flags;
+        USHORT handle;
+        void* object;
+        ACCESS_MASK access;
+    };
+    QuerySystemFn query = (QuerySystemFn)(void (*)())NtFunction("NtQuerySystemInformation");
+    for (ULONG size = 1 << 16; query && size <= (1u << 26); size *= 2) {
+        ULONG* table = (ULONG*)malloc(size);
+        LONG status = query(SystemHandleInformation, table, size, nullptr);
+        long count = -1;
+        if (status == 0) {
+            const Entry* entries = (const Entry*)(table + 1);
+            count = 0;
+            for (ULONG i = 0; i < table[0]; ++i)
+                count += entries[i].pid == pid;
+        }
+        free(table);
+        if (status != (LONG)0xC0000004)  // anything but "too small"
+            return count;
+    }
+    return -1;
+}
+
+// GDI handles in use in the process's table, which its PEB points to, in
+// all and by type.
+long GdiTableCount(HANDLE process, long byType[256])
+{
+    struct Entry {
+        ULONGLONG object;
+        ULONG owner;
+        USHORT unique;
+        UCHAR type, flags;
+        ULONGLONG user;
+    };
+    enum { GDI_TABLE_AT = 0x94, GDI_ENTRIES = 0x10000 };
+    QueryProcessFn query = (QueryProcessFn)(void (*)())NtFunction("NtQueryInformationProcess");
+    PROCESS_BASIC_INFORMATION basic;
+    void* table = nullptr;
+    if (!query || query(process, ProcessBasicInformation, &basic, sizeof basic, nullptr) != 0 ||
+        !ReadProcessMemory(process, (char*)basic.PebBaseAddress + GDI_TABLE_AT, &table, sizeof table, nullptr) ||
+        !table)
+        return -1;
+    static Entry entries[GDI_ENTRIES];
+    if (!ReadProcessMemory(process, table, entries, sizeof entries, nullptr))
+        return -1;
+    long count = 0;
+    memset(byType, 0, 256 * sizeof byType[0]);
+    for (const Entry& entry : entries) {
+        count += entry.type != 0;
+        byType[entry.type]++;
+    }
+    return count;
+}
+
+struct WindowCount {
+    DWORD pid;
+    long count;
+};
+
+BOOL CALLBACK CountChild(HWND, LPARAM lParam)
+{
+    ++((WindowCount*)lParam)->count;
+    return TRUE;
+}
+
+BOOL CALLBACK CountProcessWindow(HWND hwnd, LPARAM lParam)
+{
+    WindowCount* request = (WindowCount*)lParam;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    if (pid == request->pid) {
+        ++request->count;
+        EnumChildWindows(hwnd, CountChild, lParam);
+    }
+    return TRUE;
+}
+
+// USER handles in use in the whole session. Wine hands out a freed slot of
+// its one table first and a fresh one (generation 1) only when none is free,
+// so once a batch of new menus reaches a fresh slot, every slot below the
+// highest is taken: by the batch or by someone else.
+long SessionUserHandles()
+{
+    enum { FIRST_USER_HANDLE = 0x20, MAX_BATCH = 32768 };
+    static HMENU menus[MAX_BATCH];
+    long made = 0, highest = -1;
+    bool fresh = false;
+    while (!fresh && made < MAX_BATCH) {
+        HMENU menu = CreateMenu();
+        if (!menu)
+            break;
+        menus[made++] = menu;
+        long index = ((long)(LOWORD((ULONG_PTR)menu)) - FIRST_USER_HANDLE) >> 1;
+        highest = index > highest ? index : highest;
+        fresh = HIWORD((ULONG_PTR)menu) == 1;
+    }
+    for (long i = 0; i < made; ++i)
+        DestroyMenu(menus[i]);
+    return fresh ? highest + 1 - made : -1;
+}
+
+Counters Measure(HANDLE process, DWORD pid)
+{
+    Counters c = {};
+    c.apiUser = GetGuiResources(process, GR_USEROBJECTS);
+    c.apiGdi = GetGuiResources(process, GR_GDIOBJECTS);
+    GetProcessHandleCount(process, &c.apiHandles);
+    c.handles = HandleTableCount(pid);
+    enum { GDI_DC = 1, GDI_REGION = 4, GDI_DC_EXTRA = 5 };
+    long byType[256];
+    c.gdi = GdiTableCount(process, byType);
+    c.gdiDcs = byType[GDI_DC];
+    c.gdiOther = c.gdi - byType[GDI_DC] - byType[GDI_REGION] - byType[GDI_DC_EXTRA];
+    WindowCount windows = { pid, 0 };
+    EnumWindows(CountProcessWindow, (LPARAM)&windows);
+    c.windows = windows.count;
+    c.sessionUser = SessionUserHandles();
+    PROCESS_MEMORY_COUNTERS_EX memory = {};
+    memory.cb = sizeof memory;
+    GetProcessMemoryInfo(process, (PROCESS_MEMORY_COUNTERS*)&memory, sizeof memory);
+    c.pagefile = memory.PagefileUsage;
+    c.privateBytes = memory.PrivateUsage;
+    return c;
+}
+
+void PrintCounters(const char* prefix, const Counters& c)
+{
+    printf("%sapi.user=%lu\n%sapi.gdi=%lu\n%sapi.handles=%lu\n", prefix, (unsigned long)c.apiUser, prefix,
+           (unsigned long)c.apiGdi, prefix, (unsigned long)c.apiHandles);
+    printf("%shandles=%ld\n%sgdi=%ld\n%sgdi.dcs=%ld\n%sgdi.other=%ld\n", prefix, c.handles, prefix, c.gdi, prefix,
+           c.gdiDcs, prefix, c.gdiOther);
+    printf("%swindows=%ld\n%ssession.user=%ld\n", prefix, c.windows, prefix, c.sessionUser);
+    printf("%spagefile=%lu\n%sprivate=%lu\n", prefix, (unsigned long)c.pagefile, prefix,
+           (unsigned long)c.privateBytes);
+    fflush(stdout);
+}
+
+const DWORD PROCESS_ACCESS = PROCESS_QUERY_INFORMATION | PROCESS_VM_READ | SYNCHRONIZE | PROCESS_TERMINATE;
+
+HANDLE OpenWindowProcess(HWND hwnd, DWORD* pid)
+{
+    *pid = 0;
+    GetWindowThreadProcessId(hwnd, pid);
+    return *pid ? OpenProcess(PROCESS_ACCESS, FALSE, *pid) : nullptr;
+}
+
+// counters WINDOW: the resources of the window's process.
+int CountersOf(int, char** argv)
+{
+    DWORD pid;
+    HANDLE process = OpenWindowProcess(WindowArg(argv[0]), &pid);
+    if (!process) {
+        fprintf(stderr, "no process for %s\n", argv[0]);
+        return 1;
+    }
+    printf("pid=%lu\n", (unsigned long)pid);
+    PrintCounters("", Measure(process, pid));
+    CloseHandle(process);
+    return 0;
+}
+
 // ---- resources -------------------------------------------------------------------
 
 void PrintMenu(HMENU menu, int level)
@@ -785,10 +997,12 @@ const Subcommand SUBCOMMANDS[] = {
     { "maximize", 0, "[MS]", Maximize },
     { "reg-get", 0, "", RegGet },
     { "reg-fields", 0, "", RegFields },
-    { "reg-set", 1, "HEX", RegSet },
+    { "reg-set", 1, "HEX [binary|sz|dword|TYPE]", RegSet },
     { "reg-delete", 0, "", RegDelete },
     { "write-data", 1, "FILE ITEM...", WriteData },
     { "dump-data", 1, "FILE", DumpData },
+    { "hold", 2, "FILE MS", Hold },
+    { "counters", 1, "WINDOW", CountersOf },
     { "resources", 1, "EXE", Resources },
 };
 
