@@ -918,6 +918,109 @@ int CountersOf(int, char** argv)
     return 0;
 }
 
+// ---- long runs ---------------------------------------------------------------------
+// Each step is posted and then waited for closely, in this process: a driver
+// run per step would cost a Wine start each.
+
+enum { STEP_TIMEOUT_MS = 20000 };
+
+HWND WaitDialogQuickly(const char* title)
+{
+    DWORD start = GetTickCount();
+    for (;;) {
+        HWND dialog = FindBox(title);
+        if (dialog)
+            return dialog;
+        if (GetTickCount() - start >= STEP_TIMEOUT_MS) {
+            fprintf(stderr, "no dialog %s\n", title);
+            return nullptr;
+        }
+        Sleep(1);
+    }
+}
+
+bool WaitClosed(HWND window)
+{
+    DWORD start = GetTickCount();
+    while (IsWindow(window)) {
+        if (GetTickCount() - start >= STEP_TIMEOUT_MS) {
+            fprintf(stderr, "window %p stays open\n", (void*)window);
+            return false;
+        }
+        Sleep(1);
+    }
+    return true;
+}
+
+// Posts a command to the bar or a dialog and waits for the dialog it opens.
+HWND OpenDialog(HWND from, int id, const char* title)
+{
+    if (!PostMessageA(from, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)GetDlgItem(from, id)))
+        return nullptr;
+    return WaitDialogQuickly(title);
+}
+
+bool CloseDialog(HWND dialog, int button)
+{
+    return dialog && PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                                  (LPARAM)GetDlgItem(dialog, button)) &&
+           WaitClosed(dialog);
+}
+
+enum {
+    IDM_EDITMENUS = 40004, IDM_OPTIONS = 40001, IDM_ABOUT = 40005, IDM_EXIT = 40006,
+    IDC_MENULIST = 1004, IDC_NEWMENU = 1007, IDC_NEWAPP = 1008, IDC_MENUDOWN = 1029
+};
+
+// Every dialog once: User Menus with Menu Setup and Application Setup
+// cancelled inside it and OK (a rebuild), then Options and About.
+bool EveryDialog(HWND bar)
+{
+    HWND edit = OpenDialog(bar, IDM_EDITMENUS, "User Menus");
+    if (!edit || !CloseDialog(OpenDialog(edit, IDC_NEWMENU, "Menu Setup"), IDCANCEL))
+        return false;
+    SendDlgItemMessageW(edit, IDC_MENULIST, LB_SETCURSEL, 0, 0);
+    return CloseDialog(OpenDialog(edit, IDC_NEWAPP, "Application Setup"), IDCANCEL) &&
+           CloseDialog(edit, IDOK) && CloseDialog(OpenDialog(bar, IDM_OPTIONS, "Tolvex Options"), IDCANCEL) &&
+           CloseDialog(OpenDialog(bar, IDM_ABOUT, "About Tolvex"), IDOK);
+}
+
+// soak REBUILDS CYCLES: after one round of every dialog, REBUILDS times
+// Edit Menus and OK, then CYCLES rounds of every dialog; the bar's resources
+// before, after the rebuilds and at the end (before., rebuilt., after.).
+int Soak(int, char** argv)
+{
+    long rebuilds = Number(argv[0]), cycles = Number(argv[1]);
+    HWND bar = WindowArg("bar");
+    DWORD pid;
+    HANDLE process = bar ? OpenWindowProcess(bar, &pid) : nullptr;
+    if (!process || !EveryDialog(bar)) {
+        fprintf(stderr, "no bar, or its first round failed\n");
+        return 1;
+    }
+    PrintCounters("before.", Measure(process, pid));
+    DWORD start = GetTickCount();
+    for (long i = 0; i < rebuilds; ++i) {
+        if (!CloseDialog(OpenDialog(bar, IDM_EDITMENUS, "User Menus"), IDOK)) {
+            fprintf(stderr, "rebuild %ld failed\n", i + 1);
+            return 1;
+        }
+    }
+    printf("rebuilds=%ld\nrebuild_ms=%lu\n", rebuilds, GetTickCount() - start);
+    PrintCounters("rebuilt.", Measure(process, pid));
+    start = GetTickCount();
+    for (long i = 0; i < cycles; ++i) {
+        if (!EveryDialog(bar)) {
+            fprintf(stderr, "dialog round %ld failed\n", i + 1);
+            return 1;
+        }
+    }
+    printf("cycles=%ld\ncycle_ms=%lu\n", cycles, GetTickCount() - start);
+    PrintCounters("after.", Measure(process, pid));
+    CloseHandle(process);
+    return 0;
+}
+
 // ---- resources -------------------------------------------------------------------
 
 void PrintMenu(HMENU menu, int level)
@@ -1003,6 +1106,7 @@ const Subcommand SUBCOMMANDS[] = {
     { "dump-data", 1, "FILE", DumpData },
     { "hold", 2, "FILE MS", Hold },
     { "counters", 1, "WINDOW", CountersOf },
+    { "soak", 2, "REBUILDS CYCLES", Soak },
     { "resources", 1, "EXE", Resources },
 };
 
