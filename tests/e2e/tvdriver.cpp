@@ -16,12 +16,16 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <string>
+
 namespace {
 
 const char BAR_CLASS[] = "TXClass";
 const char BAR_TITLE[] = "Tolvex";
 const char SETTINGS_KEY[] = "Software\\Tolvex";
 const char SETTINGS_VALUE[] = "User_Vars";
+const char DATA_FILE[] = "apps.tx";
+const char DATA_TMP[] = "apps.tx.tmp";
 
 enum {
     MENU_RECORD = 48, MENU_NAME = 30, MENU_COUNT_AT = 32,
@@ -712,6 +716,44 @@ int DumpData(int, char** argv)
     return 0;
 }
 
+// gen-data FILE MENUS APPS: a large data file, MENUS menus "Menu NNN" of APPS
+// entries each, every fifth with a separator above it.
+int GenData(int, char** argv)
+{
+    long menus = Number(argv[1]), apps = Number(argv[2]);
+    if (menus < 1 || apps < 0)
+        return 2;
+    FILE* file = fopen(argv[0], "wb");
+    if (!file)
+        return 1;
+    LONG version = 100;
+    bool written = fwrite(&version, 4, 1, file) == 1;
+    for (long m = 1; m <= menus && written; ++m) {
+        unsigned char menu[MENU_RECORD] = {};
+        char text[APP_PATH];
+        snprintf(text, sizeof text, "Menu %03ld", m);
+        PutText(menu, MENU_NAME, text);
+        LONG count = apps;
+        memcpy(menu + MENU_COUNT_AT, &count, 4);
+        written = fwrite(menu, sizeof menu, 1, file) == 1;
+        for (long a = 1; a <= apps && written; ++a) {
+            unsigned char app[APP_RECORD] = {};
+            snprintf(text, sizeof text, "C:\\apps\\m%03ld\\a%02ld.exe", m, a);
+            PutText(app, APP_PATH, text);
+            snprintf(text, sizeof text, "C:\\apps\\m%03ld", m);
+            PutText(app + APP_WORKDIR_AT, APP_WORKDIR, text);
+            snprintf(text, sizeof text, "-n %ld", a);
+            PutText(app + APP_PARAMS_AT, APP_PARAMS, text);
+            snprintf(text, sizeof text, "App %03ld.%02ld", m, a);
+            PutText(app + APP_NAME_AT, APP_NAME, text);
+            DWORD separator = a % 5 == 0;
+            memcpy(app + APP_SEPARATOR_AT, &separator, 4);
+            written = fwrite(app, sizeof app, 1, file) == 1;
+        }
+    }
+    return fclose(file) == 0 && written ? 0 : 1;
+}
+
 // hold FILE MS: keeps FILE open without sharing for MS, as a scanner or a
 // sync tool might; prints held=1 once it holds it.
 int Hold(int, char** argv)
@@ -1021,6 +1063,201 @@ int Soak(int, char** argv)
     return 0;
 }
 
+// ---- killed while saving ---------------------------------------------------------
+
+bool ReadAll(const char* name, std::string* bytes)
+{
+    FILE* file = fopen(name, "rb");
+    if (!file)
+        return false;
+    bytes->clear();
+    char chunk[65536];
+    size_t got;
+    while ((got = fread(chunk, 1, sizeof chunk, file)) > 0)
+        bytes->append(chunk, got);
+    fclose(file);
+    return true;
+}
+
+// The file with its first two menus (each with its entries) swapped: what
+// moving the first menu down and saving writes.
+bool SwapFirstMenus(const std::string& file, std::string* swapped)
+{
+    size_t at = 4, blocks[2];
+    for (size_t& block : blocks) {
+        LONG count;
+        if (file.size() < at + MENU_RECORD)
+            return false;
+        memcpy(&count, file.data() + at + MENU_COUNT_AT, 4);
+        block = MENU_RECORD + (size_t)count * APP_RECORD;
+        at += block;
+    }
+    if (at > file.size())
+        return false;
+    *swapped = file.substr(0, 4) + file.substr(4 + blocks[0], blocks[1]) + file.substr(4, blocks[0]) +
+               file.substr(at);
+    return true;
+}
+
+double Now()
+{
+    static LARGE_INTEGER frequency = {};
+    if (!frequency.QuadPart)
+        QueryPerformanceFrequency(&frequency);
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return (double)now.QuadPart / (double)frequency.QuadPart;
+}
+
+bool FileThere(const char* name)
+{
+    return GetFileAttributesA(name) != INVALID_FILE_ATTRIBUTES;
+}
+
+// A file's size and last write, or zeros when it is not there: whether a
+// save wrote to it in between.
+ULONGLONG FileStamp(const char* name)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA(name, GetFileExInfoStandard, &data))
+        return 0;
+    return ((ULONGLONG)data.ftLastWriteTime.dwHighDateTime << 32 | data.ftLastWriteTime.dwLowDateTime) ^
+           data.nFileSizeLow;
+}
+
+// Starts the bar and waits for its window; false, with the box's text, when
+// it shows a box instead.
+bool StartBar(const char* exe, PROCESS_INFORMATION* started, HWND* bar)
+{
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    char command[MAX_PATH + 2];
+    snprintf(command, sizeof command, "\"%s\"", exe);
+    if (!CreateProcessA(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, started)) {
+        fprintf(stderr, "cannot start %s: %lu\n", exe, GetLastError());
+        return false;
+    }
+    CloseHandle(started->hThread);
+    DWORD start = GetTickCount();
+    while (GetTickCount() - start < STEP_TIMEOUT_MS) {
+        HWND found = FindWindowA(BAR_CLASS, BAR_TITLE);
+        if (found && IsWindowVisible(found)) {
+            *bar = found;
+            return true;
+        }
+        for (const char* title : { "Fatal Tolvex Error", "Tolvex" }) {
+            if (HWND box = FindBox(title)) {
+                wchar_t text[512] = L"";
+                GetWindowTextW(GetDlgItem(box, MSGBOX_TEXT_ID), text, 512);
+                fputs("the bar showed a box instead: ", stderr);
+                fputws(text, stderr);
+                fputc('\n', stderr);
+                return false;
+            }
+        }
+        Sleep(5);
+    }
+    fprintf(stderr, "no bar window\n");
+    return false;
+}
+
+// Starts the bar, moves its first menu down in User Menus and presses OK;
+// the save starts then. The time of the OK in *okAt.
+bool StartSave(const char* exe, PROCESS_INFORMATION* started, double* okAt)
+{
+    HWND bar, edit;
+    if (!StartBar(exe, started, &bar) || !(edit = OpenDialog(bar, IDM_EDITMENUS, "User Menus")))
+        return false;
+    // Sent, so that they are done before the OK is posted.
+    HWND list = GetDlgItem(edit, IDC_MENULIST);
+    SendMessageW(list, LB_SETCURSEL, 0, 0);
+    SendMessageW(edit, WM_COMMAND, MAKEWPARAM(IDC_MENULIST, LBN_SELCHANGE), (LPARAM)list);
+    SendMessageW(edit, WM_COMMAND, MAKEWPARAM(IDC_MENUDOWN, BN_CLICKED), (LPARAM)GetDlgItem(edit, IDC_MENUDOWN));
+    *okAt = Now();
+    return PostMessageA(edit, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), (LPARAM)GetDlgItem(edit, IDOK)) != 0;
+}
+
+// kill-save EXE RUNS: first one save watched to its end, to time it; then
+// RUNS times the same save, with the bar terminated at moments spread from
+// the OK to twice the length of that save. After each, apps.tx must be byte
+// for byte the file before the save or the one it writes, and the next start
+// (the next run's, or a last one that exits) must load it. A run whose save
+// had written to apps.tx.tmp and not yet replaced apps.tx is counted as
+// killed in the middle.
+int KillSave(int, char** argv)
+{
+    const char* exe = argv[0];
+    long runs = Number(argv[1]);
+    std::string before, after, expected;
+    PROCESS_INFORMATION bar;
+    double okAt, tmpAt = 0, doneAt = 0;
+
+    if (!ReadAll(DATA_FILE, &before) || !SwapFirstMenus(before, &expected) || !StartSave(exe, &bar, &okAt))
+        return 1;
+    bool tmpSeen = false;
+    while (Now() - okAt < STEP_TIMEOUT_MS / 1000.0) {
+        bool there = FileThere(DATA_TMP);
+        if (there && !tmpSeen)
+            tmpAt = Now() - okAt;
+        tmpSeen = tmpSeen || there;
+        if (tmpSeen && !there)
+            break;
+    }
+    doneAt = Now() - okAt;
+    // Exit only once the dialog has closed: the bar is not to be ended
+    // under an open dialog.
+    HWND edit = FindBox("User Menus");
+    if (edit && !WaitClosed(edit))
+        return 1;
+    PostMessageA(FindWindowA(BAR_CLASS, BAR_TITLE), WM_COMMAND, IDM_EXIT, 0);
+    if (WaitForSingleObject(bar.hProcess, STEP_TIMEOUT_MS) != WAIT_OBJECT_0 || !ReadAll(DATA_FILE, &after) ||
+        after != expected) {
+        fprintf(stderr, "the timed save did not end with the new file\n");
+        return 1;
+    }
+    CloseHandle(bar.hProcess);
+    printf("save_ms=%.1f\ntmp_from_ms=%.1f\n", doneAt * 1000, tmpAt * 1000);
+
+    long kept = 0, replaced = 0, middle = 0;
+    for (long run = 0; run < runs; ++run) {
+        before = after;
+        ULONGLONG tmpBefore = FileStamp(DATA_TMP);
+        if (!SwapFirstMenus(before, &expected) || !StartSave(exe, &bar, &okAt))
+            return 1;
+        double delay = doneAt * 2 * (run + 0.5) / runs;
+        while (Now() - okAt < delay) {
+        }
+        TerminateProcess(bar.hProcess, 9);
+        WaitForSingleObject(bar.hProcess, STEP_TIMEOUT_MS);
+        CloseHandle(bar.hProcess);
+        if (!ReadAll(DATA_FILE, &after) || (after != before && after != expected)) {
+            printf("run=%ld delay_ms=%.2f result=torn size=%u\n", run + 1, delay * 1000, (unsigned)after.size());
+            return 1;
+        }
+        bool isNew = after == expected;
+        bool inMiddle = !isNew && FileStamp(DATA_TMP) != tmpBefore;
+        printf("run=%ld delay_ms=%.2f result=%s\n", run + 1, delay * 1000,
+               isNew ? "new" : inMiddle ? "old, killed in the middle" : "old");
+        kept += !isNew;
+        replaced += isNew;
+        middle += inMiddle;
+    }
+    printf("runs=%ld\nold=%ld\nnew=%ld\nmiddle=%ld\n", runs, kept, replaced, middle);
+
+    HWND last;
+    if (!StartBar(exe, &bar, &last))
+        return 1;
+    PostMessageA(last, WM_COMMAND, IDM_EXIT, 0);
+    DWORD code = 1;
+    WaitForSingleObject(bar.hProcess, STEP_TIMEOUT_MS);
+    GetExitCodeProcess(bar.hProcess, &code);
+    CloseHandle(bar.hProcess);
+    std::string final;
+    bool same = ReadAll(DATA_FILE, &final) && final == after;
+    printf("last_start_exit=%lu\nlast_start_kept_file=%d\n", (unsigned long)code, same);
+    return code == 0 && same ? 0 : 1;
+}
+
 // ---- resources -------------------------------------------------------------------
 
 void PrintMenu(HMENU menu, int level)
@@ -1103,10 +1340,12 @@ const Subcommand SUBCOMMANDS[] = {
     { "reg-set", 1, "HEX [binary|sz|dword|TYPE]", RegSet },
     { "reg-delete", 0, "", RegDelete },
     { "write-data", 1, "FILE ITEM...", WriteData },
+    { "gen-data", 3, "FILE MENUS APPS", GenData },
     { "dump-data", 1, "FILE", DumpData },
     { "hold", 2, "FILE MS", Hold },
     { "counters", 1, "WINDOW", CountersOf },
     { "soak", 2, "REBUILDS CYCLES", Soak },
+    { "kill-save", 2, "EXE RUNS", KillSave },
     { "resources", 1, "EXE", Resources },
 };
 
