@@ -353,6 +353,13 @@ void SaveMenuList()
 {
     if (!g_menuHead || g_fatalErrorBegun)
         return;
+    // A read-only apps.tx is the user's to keep as it is. Windows would
+    // refuse the replace, Wine would not: say so before anything is written.
+    DWORD attributes = GetFileAttributesA(s_dataPath);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+        ShowWarning(WRITE_FAILED_TEXT);
+        return;
+    }
     HANDLE file = CreateFileA(s_tempPath, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
     if (file == INVALID_HANDLE_VALUE) {
         ShowWarning(WRITE_FAILED_TEXT);

@@ -52,14 +52,16 @@ void LoadUserVars()
     if (disposition != REG_OPENED_EXISTING_KEY) {
         InstallDefaultUserVars(key);
     } else {
+        DWORD type = REG_NONE;
         DWORD size = sizeof g_userVars;
-        LONG status = RegQueryValueExA(key, VALUE_NAME, NULL, NULL, reinterpret_cast<BYTE*>(&g_userVars),
+        LONG status = RegQueryValueExA(key, VALUE_NAME, NULL, &type, reinterpret_cast<BYTE*>(&g_userVars),
                                        &size);
         if (status == ERROR_FILE_NOT_FOUND) {
             // The key without its value: a first run that ended before the
             // defaults were written.
             InstallDefaultUserVars(key);
-        } else if (status != ERROR_SUCCESS || size != sizeof g_userVars) {
+        } else if (status != ERROR_SUCCESS || size != sizeof g_userVars || type != REG_BINARY) {
+            // A text or a number of the record's length is still not the record.
             ShowWarning("Corrupt registry data.  Deleting\nand installing default data");
             RegDeleteValueA(key, VALUE_NAME);
             InstallDefaultUserVars(key);

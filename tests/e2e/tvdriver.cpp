@@ -7,6 +7,8 @@
 // purpose instead of being taken from the program's headers, so that a
 // mistake in those headers cannot hide itself.
 #include <windows.h>
+#include <psapi.h>
+#include <winternl.h>
 
 #include <fcntl.h>
 #include <io.h>
@@ -14,12 +16,16 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <string>
+
 namespace {
 
 const char BAR_CLASS[] = "TXClass";
 const char BAR_TITLE[] = "Tolvex";
 const char SETTINGS_KEY[] = "Software\\Tolvex";
 const char SETTINGS_VALUE[] = "User_Vars";
+const char DATA_FILE[] = "apps.tx";
+const char DATA_TMP[] = "apps.tx.tmp";
 
 enum {
     MENU_RECORD = 48, MENU_NAME = 30, MENU_COUNT_AT = 32,
@@ -534,9 +540,13 @@ int RegFields(int, char**)
     return 0;
 }
 
-// reg-set HEX: writes User_Vars as REG_BINARY, creating the key.
+// reg-set HEX [TYPE]: writes User_Vars, creating the key, as REG_BINARY or
+// as TYPE: sz, dword or a number (the bytes are the HEX ones either way).
 int RegSet(int, char** argv)
 {
+    DWORD type = REG_BINARY;
+    if (argv[1])
+        type = strcmp(argv[1], "sz") == 0 ? REG_SZ : strcmp(argv[1], "dword") == 0 ? REG_DWORD : Number(argv[1]);
     const char* hex = argv[0];
     size_t digits = strlen(hex);
     unsigned char data[1024];
@@ -551,7 +561,7 @@ int RegSet(int, char** argv)
     HKEY key;
     if (RegCreateKeyExA(HKEY_CURRENT_USER, SETTINGS_KEY, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) != ERROR_SUCCESS)
         return 1;
-    LONG status = RegSetValueExA(key, SETTINGS_VALUE, 0, REG_BINARY, data, (DWORD)(digits / 2));
+    LONG status = RegSetValueExA(key, SETTINGS_VALUE, 0, type, data, (DWORD)(digits / 2));
     RegCloseKey(key);
     return status == ERROR_SUCCESS ? 0 : 1;
 }
@@ -709,6 +719,548 @@ int DumpData(int, char** argv)
     return 0;
 }
 
+// gen-data FILE MENUS APPS: a large data file, MENUS menus "Menu NNN" of APPS
+// entries each, every fifth with a separator above it.
+int GenData(int, char** argv)
+{
+    long menus = Number(argv[1]), apps = Number(argv[2]);
+    if (menus < 1 || apps < 0)
+        return 2;
+    FILE* file = fopen(argv[0], "wb");
+    if (!file)
+        return 1;
+    LONG version = 100;
+    bool written = fwrite(&version, 4, 1, file) == 1;
+    for (long m = 1; m <= menus && written; ++m) {
+        unsigned char menu[MENU_RECORD] = {};
+        char text[APP_PATH];
+        snprintf(text, sizeof text, "Menu %03ld", m);
+        PutText(menu, MENU_NAME, text);
+        LONG count = apps;
+        memcpy(menu + MENU_COUNT_AT, &count, 4);
+        written = fwrite(menu, sizeof menu, 1, file) == 1;
+        for (long a = 1; a <= apps && written; ++a) {
+            unsigned char app[APP_RECORD] = {};
+            snprintf(text, sizeof text, "C:\\apps\\m%03ld\\a%02ld.exe", m, a);
+            PutText(app, APP_PATH, text);
+            snprintf(text, sizeof text, "C:\\apps\\m%03ld", m);
+            PutText(app + APP_WORKDIR_AT, APP_WORKDIR, text);
+            snprintf(text, sizeof text, "-n %ld", a);
+            PutText(app + APP_PARAMS_AT, APP_PARAMS, text);
+            snprintf(text, sizeof text, "App %03ld.%02ld", m, a);
+            PutText(app + APP_NAME_AT, APP_NAME, text);
+            DWORD separator = a % 5 == 0;
+            memcpy(app + APP_SEPARATOR_AT, &separator, 4);
+            written = fwrite(app, sizeof app, 1, file) == 1;
+        }
+    }
+    return fclose(file) == 0 && written ? 0 : 1;
+}
+
+// hold FILE MS: keeps FILE open without sharing for MS, as a scanner or a
+// sync tool might; prints held=1 once it holds it.
+int Hold(int, char** argv)
+{
+    HANDLE file = CreateFileA(argv[0], GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        printf("error=%lu\n", GetLastError());
+        return 1;
+    }
+    puts("held=1");
+    fflush(stdout);
+    Sleep(Number(argv[1]));
+    CloseHandle(file);
+    return 0;
+}
+
+// ---- a process's resources -------------------------------------------------------
+// Under Wine 8 GetGuiResources is not implemented (0, error 120) and
+// GetProcessHandleCount reads 0, so the same things are also counted the
+// ways Wine keeps them: the system handle table, the process's GDI handle
+// table, its windows, and the session's table of USER handles.
+//
+// Wine keeps up to 64 window DCs in a cache, each with a region and one
+// more object, and fills it slowly as windows come and go; the program
+// itself makes no DC or region. So the GDI count is also given without them.
+
+struct Counters {
+    DWORD apiUser, apiGdi, apiHandles;
+    long handles, gdi, gdiDcs, gdiOther, windows, sessionUser;
+    SIZE_T pagefile, privateBytes;
+};
+
+typedef LONG(WINAPI* QuerySystemFn)(ULONG, void*, ULONG, ULONG*);
+typedef LONG(WINAPI* QueryProcessFn)(HANDLE, ULONG, void*, ULONG, ULONG*);
+
+FARPROC NtFunction(const char* name)
+{
+    return GetProcAddress(GetModuleHandleA("ntdll.dll"), name);
+}
+
+// Entries of the system handle table (SystemHandleInformation) owned by pid.
+long HandleTableCount(DWORD pid)
+{
+    struct Entry {
+        ULONG pid;
+        UCHAR type, flags;
+        USHORT handle;
+        void* object;
+        ACCESS_MASK access;
+    };
+    QuerySystemFn query = (QuerySystemFn)(void (*)())NtFunction("NtQuerySystemInformation");
+    for (ULONG size = 1 << 16; query && size <= (1u << 26); size *= 2) {
+        ULONG* table = (ULONG*)malloc(size);
+        LONG status = query(SystemHandleInformation, table, size, nullptr);
+        long count = -1;
+        if (status == 0) {
+            const Entry* entries = (const Entry*)(table + 1);
+            count = 0;
+            for (ULONG i = 0; i < table[0]; ++i)
+                count += entries[i].pid == pid;
+        }
+        free(table);
+        if (status != (LONG)0xC0000004)  // anything but "too small"
+            return count;
+    }
+    return -1;
+}
+
+// GDI handles in use in the process's table, which its PEB points to, in
+// all and by type.
+long GdiTableCount(HANDLE process, long byType[256])
+{
+    struct Entry {
+        ULONGLONG object;
+        ULONG owner;
+        USHORT unique;
+        UCHAR type, flags;
+        ULONGLONG user;
+    };
+    enum { GDI_TABLE_AT = 0x94, GDI_ENTRIES = 0x10000 };
+    QueryProcessFn query = (QueryProcessFn)(void (*)())NtFunction("NtQueryInformationProcess");
+    PROCESS_BASIC_INFORMATION basic;
+    void* table = nullptr;
+    if (!query || query(process, ProcessBasicInformation, &basic, sizeof basic, nullptr) != 0 ||
+        !ReadProcessMemory(process, (char*)basic.PebBaseAddress + GDI_TABLE_AT, &table, sizeof table, nullptr) ||
+        !table)
+        return -1;
+    static Entry entries[GDI_ENTRIES];
+    if (!ReadProcessMemory(process, table, entries, sizeof entries, nullptr))
+        return -1;
+    long count = 0;
+    memset(byType, 0, 256 * sizeof byType[0]);
+    for (const Entry& entry : entries) {
+        count += entry.type != 0;
+        byType[entry.type]++;
+    }
+    return count;
+}
+
+struct WindowCount {
+    DWORD pid;
+    long count;
+};
+
+BOOL CALLBACK CountChild(HWND, LPARAM lParam)
+{
+    ++((WindowCount*)lParam)->count;
+    return TRUE;
+}
+
+BOOL CALLBACK CountProcessWindow(HWND hwnd, LPARAM lParam)
+{
+    WindowCount* request = (WindowCount*)lParam;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    if (pid == request->pid) {
+        ++request->count;
+        EnumChildWindows(hwnd, CountChild, lParam);
+    }
+    return TRUE;
+}
+
+// USER handles in use in the whole session. Wine hands out a freed slot of
+// its one table first and a fresh one (generation 1) only when none is free,
+// so once a batch of new menus reaches a fresh slot, every slot below the
+// highest is taken: by the batch or by someone else.
+long SessionUserHandles()
+{
+    enum { FIRST_USER_HANDLE = 0x20, MAX_BATCH = 32768 };
+    static HMENU menus[MAX_BATCH];
+    long made = 0, highest = -1;
+    bool fresh = false;
+    while (!fresh && made < MAX_BATCH) {
+        HMENU menu = CreateMenu();
+        if (!menu)
+            break;
+        menus[made++] = menu;
+        long index = ((long)(LOWORD((ULONG_PTR)menu)) - FIRST_USER_HANDLE) >> 1;
+        highest = index > highest ? index : highest;
+        fresh = HIWORD((ULONG_PTR)menu) == 1;
+    }
+    for (long i = 0; i < made; ++i)
+        DestroyMenu(menus[i]);
+    return fresh ? highest + 1 - made : -1;
+}
+
+Counters Measure(HANDLE process, DWORD pid)
+{
+    Counters c = {};
+    c.apiUser = GetGuiResources(process, GR_USEROBJECTS);
+    c.apiGdi = GetGuiResources(process, GR_GDIOBJECTS);
+    GetProcessHandleCount(process, &c.apiHandles);
+    c.handles = HandleTableCount(pid);
+    enum { GDI_DC = 1, GDI_REGION = 4, GDI_DC_EXTRA = 5 };
+    long byType[256];
+    c.gdi = GdiTableCount(process, byType);
+    c.gdiDcs = byType[GDI_DC];
+    c.gdiOther = c.gdi - byType[GDI_DC] - byType[GDI_REGION] - byType[GDI_DC_EXTRA];
+    WindowCount windows = { pid, 0 };
+    EnumWindows(CountProcessWindow, (LPARAM)&windows);
+    c.windows = windows.count;
+    c.sessionUser = SessionUserHandles();
+    PROCESS_MEMORY_COUNTERS_EX memory = {};
+    memory.cb = sizeof memory;
+    GetProcessMemoryInfo(process, (PROCESS_MEMORY_COUNTERS*)&memory, sizeof memory);
+    c.pagefile = memory.PagefileUsage;
+    c.privateBytes = memory.PrivateUsage;
+    return c;
+}
+
+void PrintCounters(const char* prefix, const Counters& c)
+{
+    printf("%sapi.user=%lu\n%sapi.gdi=%lu\n%sapi.handles=%lu\n", prefix, (unsigned long)c.apiUser, prefix,
+           (unsigned long)c.apiGdi, prefix, (unsigned long)c.apiHandles);
+    printf("%shandles=%ld\n%sgdi=%ld\n%sgdi.dcs=%ld\n%sgdi.other=%ld\n", prefix, c.handles, prefix, c.gdi, prefix,
+           c.gdiDcs, prefix, c.gdiOther);
+    printf("%swindows=%ld\n%ssession.user=%ld\n", prefix, c.windows, prefix, c.sessionUser);
+    printf("%spagefile=%lu\n%sprivate=%lu\n", prefix, (unsigned long)c.pagefile, prefix,
+           (unsigned long)c.privateBytes);
+    fflush(stdout);
+}
+
+const DWORD PROCESS_ACCESS = PROCESS_QUERY_INFORMATION | PROCESS_VM_READ | SYNCHRONIZE | PROCESS_TERMINATE;
+
+HANDLE OpenWindowProcess(HWND hwnd, DWORD* pid)
+{
+    *pid = 0;
+    GetWindowThreadProcessId(hwnd, pid);
+    return *pid ? OpenProcess(PROCESS_ACCESS, FALSE, *pid) : nullptr;
+}
+
+// counters WINDOW: the resources of the window's process.
+int CountersOf(int, char** argv)
+{
+    DWORD pid;
+    HANDLE process = OpenWindowProcess(WindowArg(argv[0]), &pid);
+    if (!process) {
+        fprintf(stderr, "no process for %s\n", argv[0]);
+        return 1;
+    }
+    printf("pid=%lu\n", (unsigned long)pid);
+    PrintCounters("", Measure(process, pid));
+    CloseHandle(process);
+    return 0;
+}
+
+// ---- long runs ---------------------------------------------------------------------
+// Each step is posted and then waited for closely, in this process: a driver
+// run per step would cost a Wine start each.
+
+enum { STEP_TIMEOUT_MS = 20000 };
+
+HWND WaitDialogQuickly(const char* title)
+{
+    DWORD start = GetTickCount();
+    for (;;) {
+        HWND dialog = FindBox(title);
+        if (dialog)
+            return dialog;
+        if (GetTickCount() - start >= STEP_TIMEOUT_MS) {
+            fprintf(stderr, "no dialog %s\n", title);
+            return nullptr;
+        }
+        Sleep(1);
+    }
+}
+
+bool WaitClosed(HWND window)
+{
+    DWORD start = GetTickCount();
+    while (IsWindow(window)) {
+        if (GetTickCount() - start >= STEP_TIMEOUT_MS) {
+            fprintf(stderr, "window %p stays open\n", (void*)window);
+            return false;
+        }
+        Sleep(1);
+    }
+    return true;
+}
+
+// Posts a command to the bar or a dialog and waits for the dialog it opens.
+HWND OpenDialog(HWND from, int id, const char* title)
+{
+    if (!PostMessageA(from, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)GetDlgItem(from, id)))
+        return nullptr;
+    return WaitDialogQuickly(title);
+}
+
+bool CloseDialog(HWND dialog, int button)
+{
+    return dialog && PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                                  (LPARAM)GetDlgItem(dialog, button)) &&
+           WaitClosed(dialog);
+}
+
+enum {
+    IDM_EDITMENUS = 40004, IDM_OPTIONS = 40001, IDM_ABOUT = 40005, IDM_EXIT = 40006,
+    IDC_MENULIST = 1004, IDC_NEWMENU = 1007, IDC_NEWAPP = 1008, IDC_MENUDOWN = 1029
+};
+
+// Every dialog once: User Menus with Menu Setup and Application Setup
+// cancelled inside it and OK (a rebuild), then Options and About.
+bool EveryDialog(HWND bar)
+{
+    HWND edit = OpenDialog(bar, IDM_EDITMENUS, "User Menus");
+    if (!edit || !CloseDialog(OpenDialog(edit, IDC_NEWMENU, "Menu Setup"), IDCANCEL))
+        return false;
+    SendDlgItemMessageW(edit, IDC_MENULIST, LB_SETCURSEL, 0, 0);
+    return CloseDialog(OpenDialog(edit, IDC_NEWAPP, "Application Setup"), IDCANCEL) &&
+           CloseDialog(edit, IDOK) && CloseDialog(OpenDialog(bar, IDM_OPTIONS, "Tolvex Options"), IDCANCEL) &&
+           CloseDialog(OpenDialog(bar, IDM_ABOUT, "About Tolvex"), IDOK);
+}
+
+// soak REBUILDS CYCLES: after one round of every dialog, REBUILDS times
+// Edit Menus and OK, then CYCLES rounds of every dialog; the bar's resources
+// before, after the rebuilds and at the end (before., rebuilt., after.).
+int Soak(int, char** argv)
+{
+    long rebuilds = Number(argv[0]), cycles = Number(argv[1]);
+    HWND bar = WindowArg("bar");
+    DWORD pid;
+    HANDLE process = bar ? OpenWindowProcess(bar, &pid) : nullptr;
+    if (!process || !EveryDialog(bar)) {
+        fprintf(stderr, "no bar, or its first round failed\n");
+        return 1;
+    }
+    PrintCounters("before.", Measure(process, pid));
+    DWORD start = GetTickCount();
+    for (long i = 0; i < rebuilds; ++i) {
+        if (!CloseDialog(OpenDialog(bar, IDM_EDITMENUS, "User Menus"), IDOK)) {
+            fprintf(stderr, "rebuild %ld failed\n", i + 1);
+            return 1;
+        }
+    }
+    printf("rebuilds=%ld\nrebuild_ms=%lu\n", rebuilds, GetTickCount() - start);
+    PrintCounters("rebuilt.", Measure(process, pid));
+    start = GetTickCount();
+    for (long i = 0; i < cycles; ++i) {
+        if (!EveryDialog(bar)) {
+            fprintf(stderr, "dialog round %ld failed\n", i + 1);
+            return 1;
+        }
+    }
+    printf("cycles=%ld\ncycle_ms=%lu\n", cycles, GetTickCount() - start);
+    PrintCounters("after.", Measure(process, pid));
+    CloseHandle(process);
+    return 0;
+}
+
+// ---- killed while saving ---------------------------------------------------------
+
+bool ReadAll(const char* name, std::string* bytes)
+{
+    FILE* file = fopen(name, "rb");
+    if (!file)
+        return false;
+    bytes->clear();
+    char chunk[65536];
+    size_t got;
+    while ((got = fread(chunk, 1, sizeof chunk, file)) > 0)
+        bytes->append(chunk, got);
+    fclose(file);
+    return true;
+}
+
+// The file with its first two menus (each with its entries) swapped: what
+// moving the first menu down and saving writes.
+bool SwapFirstMenus(const std::string& file, std::string* swapped)
+{
+    size_t at = 4, blocks[2];
+    for (size_t& block : blocks) {
+        LONG count;
+        if (file.size() < at + MENU_RECORD)
+            return false;
+        memcpy(&count, file.data() + at + MENU_COUNT_AT, 4);
+        block = MENU_RECORD + (size_t)count * APP_RECORD;
+        at += block;
+    }
+    if (at > file.size())
+        return false;
+    *swapped = file.substr(0, 4) + file.substr(4 + blocks[0], blocks[1]) + file.substr(4, blocks[0]) +
+               file.substr(at);
+    return true;
+}
+
+double Now()
+{
+    static LARGE_INTEGER frequency = {};
+    if (!frequency.QuadPart)
+        QueryPerformanceFrequency(&frequency);
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return (double)now.QuadPart / (double)frequency.QuadPart;
+}
+
+bool FileThere(const char* name)
+{
+    return GetFileAttributesA(name) != INVALID_FILE_ATTRIBUTES;
+}
+
+// A file's size and last write, or zeros when it is not there: whether a
+// save wrote to it in between.
+ULONGLONG FileStamp(const char* name)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA(name, GetFileExInfoStandard, &data))
+        return 0;
+    return ((ULONGLONG)data.ftLastWriteTime.dwHighDateTime << 32 | data.ftLastWriteTime.dwLowDateTime) ^
+           data.nFileSizeLow;
+}
+
+// Starts the bar and waits for its window; false, with the box's text, when
+// it shows a box instead.
+bool StartBar(const char* exe, PROCESS_INFORMATION* started, HWND* bar)
+{
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    char command[MAX_PATH + 2];
+    snprintf(command, sizeof command, "\"%s\"", exe);
+    if (!CreateProcessA(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, started)) {
+        fprintf(stderr, "cannot start %s: %lu\n", exe, GetLastError());
+        return false;
+    }
+    CloseHandle(started->hThread);
+    DWORD start = GetTickCount();
+    while (GetTickCount() - start < STEP_TIMEOUT_MS) {
+        HWND found = FindWindowA(BAR_CLASS, BAR_TITLE);
+        if (found && IsWindowVisible(found)) {
+            *bar = found;
+            return true;
+        }
+        for (const char* title : { "Fatal Tolvex Error", "Tolvex" }) {
+            if (HWND box = FindBox(title)) {
+                wchar_t text[512] = L"";
+                GetWindowTextW(GetDlgItem(box, MSGBOX_TEXT_ID), text, 512);
+                fputs("the bar showed a box instead: ", stderr);
+                fputws(text, stderr);
+                fputc('\n', stderr);
+                return false;
+            }
+        }
+        Sleep(5);
+    }
+    fprintf(stderr, "no bar window\n");
+    return false;
+}
+
+// Starts the bar, moves its first menu down in User Menus and presses OK;
+// the save starts then. The time of the OK in *okAt.
+bool StartSave(const char* exe, PROCESS_INFORMATION* started, double* okAt)
+{
+    HWND bar, edit;
+    if (!StartBar(exe, started, &bar) || !(edit = OpenDialog(bar, IDM_EDITMENUS, "User Menus")))
+        return false;
+    // Sent, so that they are done before the OK is posted.
+    HWND list = GetDlgItem(edit, IDC_MENULIST);
+    SendMessageW(list, LB_SETCURSEL, 0, 0);
+    SendMessageW(edit, WM_COMMAND, MAKEWPARAM(IDC_MENULIST, LBN_SELCHANGE), (LPARAM)list);
+    SendMessageW(edit, WM_COMMAND, MAKEWPARAM(IDC_MENUDOWN, BN_CLICKED), (LPARAM)GetDlgItem(edit, IDC_MENUDOWN));
+    *okAt = Now();
+    return PostMessageA(edit, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), (LPARAM)GetDlgItem(edit, IDOK)) != 0;
+}
+
+// kill-save EXE RUNS: first one save watched to its end, to time it; then
+// RUNS times the same save, with the bar terminated at moments spread from
+// the OK to twice the length of that save. After each, apps.tx must be byte
+// for byte the file before the save or the one it writes, and the next start
+// (the next run's, or a last one that exits) must load it. A run whose save
+// had written to apps.tx.tmp and not yet replaced apps.tx is counted as
+// killed in the middle.
+int KillSave(int, char** argv)
+{
+    const char* exe = argv[0];
+    long runs = Number(argv[1]);
+    std::string before, after, expected;
+    PROCESS_INFORMATION bar;
+    double okAt, tmpAt = 0, doneAt = 0;
+
+    if (!ReadAll(DATA_FILE, &before) || !SwapFirstMenus(before, &expected) || !StartSave(exe, &bar, &okAt))
+        return 1;
+    bool tmpSeen = false;
+    while (Now() - okAt < STEP_TIMEOUT_MS / 1000.0) {
+        bool there = FileThere(DATA_TMP);
+        if (there && !tmpSeen)
+            tmpAt = Now() - okAt;
+        tmpSeen = tmpSeen || there;
+        if (tmpSeen && !there)
+            break;
+    }
+    doneAt = Now() - okAt;
+    // Exit only once the dialog has closed: the bar is not to be ended
+    // under an open dialog.
+    HWND edit = FindBox("User Menus");
+    if (edit && !WaitClosed(edit))
+        return 1;
+    PostMessageA(FindWindowA(BAR_CLASS, BAR_TITLE), WM_COMMAND, IDM_EXIT, 0);
+    if (WaitForSingleObject(bar.hProcess, STEP_TIMEOUT_MS) != WAIT_OBJECT_0 || !ReadAll(DATA_FILE, &after) ||
+        after != expected) {
+        fprintf(stderr, "the timed save did not end with the new file\n");
+        return 1;
+    }
+    CloseHandle(bar.hProcess);
+    printf("save_ms=%.1f\ntmp_from_ms=%.1f\n", doneAt * 1000, tmpAt * 1000);
+
+    long kept = 0, replaced = 0, middle = 0;
+    for (long run = 0; run < runs; ++run) {
+        before = after;
+        ULONGLONG tmpBefore = FileStamp(DATA_TMP);
+        if (!SwapFirstMenus(before, &expected) || !StartSave(exe, &bar, &okAt))
+            return 1;
+        double delay = doneAt * 2 * (run + 0.5) / runs;
+        while (Now() - okAt < delay) {
+        }
+        TerminateProcess(bar.hProcess, 9);
+        WaitForSingleObject(bar.hProcess, STEP_TIMEOUT_MS);
+        CloseHandle(bar.hProcess);
+        if (!ReadAll(DATA_FILE, &after) || (after != before && after != expected)) {
+            printf("run=%ld delay_ms=%.2f result=torn size=%u\n", run + 1, delay * 1000, (unsigned)after.size());
+            return 1;
+        }
+        bool isNew = after == expected;
+        bool inMiddle = !isNew && FileStamp(DATA_TMP) != tmpBefore;
+        printf("run=%ld delay_ms=%.2f result=%s\n", run + 1, delay * 1000,
+               isNew ? "new" : inMiddle ? "old, killed in the middle" : "old");
+        kept += !isNew;
+        replaced += isNew;
+        middle += inMiddle;
+    }
+    printf("runs=%ld\nold=%ld\nnew=%ld\nmiddle=%ld\n", runs, kept, replaced, middle);
+
+    HWND last;
+    if (!StartBar(exe, &bar, &last))
+        return 1;
+    PostMessageA(last, WM_COMMAND, IDM_EXIT, 0);
+    DWORD code = 1;
+    WaitForSingleObject(bar.hProcess, STEP_TIMEOUT_MS);
+    GetExitCodeProcess(bar.hProcess, &code);
+    CloseHandle(bar.hProcess);
+    std::string final;
+    bool same = ReadAll(DATA_FILE, &final) && final == after;
+    printf("last_start_exit=%lu\nlast_start_kept_file=%d\n", (unsigned long)code, same);
+    return code == 0 && same ? 0 : 1;
+}
+
 // ---- resources -------------------------------------------------------------------
 
 void PrintMenu(HMENU menu, int level)
@@ -788,10 +1340,15 @@ const Subcommand SUBCOMMANDS[] = {
     { "maximize", 0, "[MS]", Maximize },
     { "reg-get", 0, "", RegGet },
     { "reg-fields", 0, "", RegFields },
-    { "reg-set", 1, "HEX", RegSet },
+    { "reg-set", 1, "HEX [binary|sz|dword|TYPE]", RegSet },
     { "reg-delete", 0, "", RegDelete },
     { "write-data", 1, "FILE ITEM...", WriteData },
+    { "gen-data", 3, "FILE MENUS APPS", GenData },
     { "dump-data", 1, "FILE", DumpData },
+    { "hold", 2, "FILE MS", Hold },
+    { "counters", 1, "WINDOW", CountersOf },
+    { "soak", 2, "REBUILDS CYCLES", Soak },
+    { "kill-save", 2, "EXE RUNS", KillSave },
     { "resources", 1, "EXE", Resources },
 };
 

@@ -75,6 +75,14 @@ static bool Exists(const std::string& path)
     return ::stat(path.c_str(), &st) == 0;
 }
 
+// A file without write permission is what Windows calls read-only; the
+// tests run as root, for whom the host would write it all the same.
+static bool ReadOnlyFile(const std::string& path)
+{
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & 0222) == 0;
+}
+
 static OpenFile* FindFile(HANDLE h)
 {
     auto it = S().files.find(h);
@@ -151,6 +159,10 @@ HANDLE WINAPI CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD, LPSEC
     }
     if (path.empty()) {
         S().lastError = ERROR_PATH_NOT_FOUND;
+        return INVALID_HANDLE_VALUE;
+    }
+    if (write && ReadOnlyFile(path)) {
+        S().lastError = ERROR_ACCESS_DENIED;
         return INVALID_HANDLE_VALUE;
     }
     int fd = ::open(path.c_str(), flags | O_CLOEXEC, 0644);
@@ -311,6 +323,11 @@ BOOL WINAPI MoveFileExA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, DWORD d
         S().lastError = ERROR_ALREADY_EXISTS;
         return FALSE;
     }
+    // Windows does not replace a read-only file (Wine 8 does).
+    if (ReadOnlyFile(to)) {
+        S().lastError = ERROR_ACCESS_DENIED;
+        return FALSE;
+    }
     if (::rename(from.c_str(), to.c_str()) != 0) {
         S().lastError = LastErrorFor(errno, to);
         return FALSE;
@@ -397,5 +414,7 @@ DWORD WINAPI GetFileAttributesA(LPCSTR lpFileName)
         S().lastError = LastErrorFor(errno, path);
         return INVALID_FILE_ATTRIBUTES;
     }
-    return S_ISDIR(st.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL;
+    if (S_ISDIR(st.st_mode))
+        return FILE_ATTRIBUTE_DIRECTORY;
+    return ReadOnlyFile(path) ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_NORMAL;
 }

@@ -401,6 +401,48 @@ TEST_F(DataFileTest, AFailedSaveLeavesTheOldFileWholeAndSaysSo)
     }
 }
 
+// A read-only apps.tx stays as it is, without a wait; a copy that an
+// earlier save left behind is written over, unless it is read-only itself.
+TEST_F(DataFileTest, AReadOnlyFileIsKeptAndALeftoverCopyIsWrittenOver)
+{
+    Bytes old = Version();
+    PutMenu(old, "Old", 0);
+    const struct {
+        const char* what;
+        mode_t dataMode;
+        size_t leftover;  // bytes of apps.tx.tmp before the save; 0: none
+        mode_t leftoverMode;
+        bool saved;
+    } cases[] = {
+        {"read-only apps.tx", 0444, 0, 0, false},
+        {"read-only apps.tx, a copy left behind", 0444, 3000, 0644, false},
+        {"a copy left behind", 0644, 3000, 0644, true},
+        {"a read-only copy left behind", 0644, 3000, 0444, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        fw::Reset();
+        std::remove("apps.tx.tmp");
+        WriteFileBytes("apps.tx", old);
+        ASSERT_EQ(chmod("apps.tx", c.dataMode), 0);
+        if (c.leftover) {
+            WriteFileBytes("apps.tx.tmp", Bytes(c.leftover, 0xEE));
+            ASSERT_EQ(chmod("apps.tx.tmp", c.leftoverMode), 0);
+        }
+        MakeMenus({{"New", {"a"}}});
+        SaveMenuList();
+        Bytes saved = ReadFileBytes("apps.tx");
+        EXPECT_EQ(saved.size(), c.saved ? 4u + 48 + 232 : old.size());
+        EXPECT_EQ(BoxTexts(), c.saved ? std::vector<std::string>{} : std::vector<std::string>{WRITE_TEXT});
+        EXPECT_EQ(FileExists("apps.tx.tmp"), c.leftover && !c.saved);
+        EXPECT_EQ(fw::CallCount("Sleep"), 0);
+        EXPECT_EQ(fw::OpenFileCount(), 0);
+        FreeAllMenus();
+        std::remove("apps.tx");
+        std::remove("apps.tx.tmp");
+    }
+}
+
 TEST_F(DataFileTest, TheCountWrittenIsTheNumberOfEntriesThatFollow)
 {
     MakeMenus({{"M", {"a", "b"}}, {"N", {"c"}}});

@@ -79,13 +79,19 @@ TEST_F(UserVarsTest, AStoredRecordIsTakenWhole)
     EXPECT_EQ(std::string(g_userVars.wavPath), std::string(79, 'w'));
 }
 
-TEST_F(UserVarsTest, AValueOfAnyOtherSizeIsReplacedByTheDefaults)
+// A text or a number of the record's length is not the record either.
+TEST_F(UserVarsTest, AValueOfAnyOtherSizeOrTypeIsReplacedByTheDefaults)
 {
-    for (size_t size : {0u, 4u, 91u, 93u, 200u}) {
-        SCOPED_TRACE(size);
+    const struct {
+        DWORD type;
+        size_t size;
+    } cases[] = {{REG_BINARY, 0},  {REG_BINARY, 4}, {REG_BINARY, 91},  {REG_BINARY, 93}, {REG_BINARY, 200},
+                 {REG_SZ, 92},     {REG_DWORD, 4},  {REG_DWORD, 92},   {REG_NONE, 92},   {8, 92}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.type) + " " + std::to_string(c.size));
         fw::Reset();
         g_userVars = UserVars{};
-        fw::RegSetValue(HKEY_CURRENT_USER, KEY, "User_Vars", REG_BINARY, Bytes(size, 0x55));
+        fw::RegSetValue(HKEY_CURRENT_USER, KEY, "User_Vars", c.type, Bytes(c.size, 0x55));
         LoadUserVars();
         EXPECT_EQ(BoxTexts(), (std::vector<std::string>{CORRUPT_TEXT, FIRST_RUN_TEXT}));
         EXPECT_EQ(fw::MessageBoxes()[0].owner, nullptr);
