@@ -25,8 +25,7 @@ int UpdateClock()
     GetLocalTime(&now);
     char text[CLOCK_TEXT_SIZE];
     FormatClockText(now, text);
-    if (!ModifyMenuA(g_hBarMenu, IDM_CLOCK, MF_BYCOMMAND | MF_STRING | MF_DISABLED | MF_HELP,
-                     IDM_CLOCK, text))
+    if (!ModifyMenuA(g_hBarMenu, IDM_CLOCK, MF_BYCOMMAND | MF_STRING | MF_DISABLED | MF_HELP, IDM_CLOCK, text))
         return 0;
     DrawMenuBar(g_hwndBar);
     if (g_userVars.chime && now.wMinute == 0) {

@@ -15,8 +15,13 @@
 namespace {
 
 enum {
-    MENU_RECORD = 48, MENU_NAME = 30, MENU_COUNT_AT = 32,
-    APP_RECORD = 232, APP_PATH = 80, APP_NAME = 30, APP_NAME_AT = 190
+    MENU_RECORD = 48,
+    MENU_NAME = 30,
+    MENU_COUNT_AT = 32,
+    APP_RECORD = 232,
+    APP_PATH = 80,
+    APP_NAME = 30,
+    APP_NAME_AT = 190
 };
 
 void PutText(unsigned char* field, size_t size, const char* text)
@@ -81,8 +86,7 @@ int TimeRun(char** argv)
     for (int i = 0; i < 60000 && !hwnd; ++i) {
         HWND found = FindWindowA(argv[1], nullptr);
         DWORD pid = 0;
-        if (found && IsWindowVisible(found) && GetWindowThreadProcessId(found, &pid) &&
-            pid == process.dwProcessId)
+        if (found && IsWindowVisible(found) && GetWindowThreadProcessId(found, &pid) && pid == process.dwProcessId)
             hwnd = found;
         else
             Sleep(1);
@@ -90,8 +94,7 @@ int TimeRun(char** argv)
     QueryPerformanceCounter(&visible);
     bool done = hwnd && WaitForInputIdle(process.hProcess, 30000) == 0;
     QueryPerformanceCounter(&closing);
-    done = done && PostMessageA(hwnd, WM_CLOSE, 0, 0) &&
-           WaitForSingleObject(process.hProcess, 60000) == WAIT_OBJECT_0;
+    done = done && PostMessageA(hwnd, WM_CLOSE, 0, 0) && WaitForSingleObject(process.hProcess, 60000) == WAIT_OBJECT_0;
     QueryPerformanceCounter(&ended);
     if (!done)
         TerminateProcess(process.hProcess, 1);
@@ -117,9 +120,9 @@ int Floors(char** argv)
     wc.hInstance = GetModuleHandleA(nullptr);
     wc.lpszClassName = "TVBenchFloor";
     RegisterClassA(&wc);
-    HWND hwnd = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, wc.lpszClassName, "floor", WS_POPUP | WS_DLGFRAME,
-                                0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYCAPTION) + 5,
-                                nullptr, CreateMenu(), wc.hInstance, nullptr);
+    HWND hwnd = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, wc.lpszClassName, "floor", WS_POPUP | WS_DLGFRAME, 0,
+                                0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYCAPTION) + 5, nullptr,
+                                CreateMenu(), wc.hInstance, nullptr);
     ShowWindow(hwnd, SW_RESTORE);
     UpdateWindow(hwnd);
     char temp[MAX_PATH], target[MAX_PATH];
@@ -168,7 +171,7 @@ int Floors(char** argv)
     file = CreateFileA(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     DWORD written = 0;
     ok = file != INVALID_HANDLE_VALUE && WriteFile(file, image, size, &written, nullptr) && written == size &&
-         FlushFileBuffers(file);
+        FlushFileBuffers(file);
     ok = CloseHandle(file) && ok;
     QueryPerformanceCounter(&t[4]);
     ok = ok && MoveFileExA(temp, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
@@ -181,7 +184,7 @@ int Floors(char** argv)
     HeapFree(GetProcessHeap(), 0, image);
     if (!ok)
         return 1;
-    const char* names[] = { "read", "build", "draw", "write", "rename", "destroy" };
+    const char* names[] = {"read", "build", "draw", "write", "rename", "destroy"};
     for (int i = 0; i < 6; ++i)
         printf("%s=%.3f\n", names[i], Ms(t[i], t[i + 1]));
     return 0;
@@ -195,12 +198,12 @@ struct Subcommand {
 };
 
 const Subcommand SUBCOMMANDS[] = {
-    { "make-data", 3, "FILE MENUS APPS", MakeData },
-    { "time-run", 3, "EXE CLASS DIR", TimeRun },
-    { "floors", 1, "FILE", Floors },
+    {"make-data", 3, "FILE MENUS APPS", MakeData},
+    {"time-run", 3, "EXE CLASS DIR", TimeRun},
+    {"floors", 1, "FILE", Floors},
 };
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv)
 {

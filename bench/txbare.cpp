@@ -22,9 +22,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
         return 1;
     HMENU menu = CreateMenu();
     AppendMenuA(menu, MF_STRING, 1, "&Bare");
-    HWND hwnd = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, wc.lpszClassName, "Bare",
-                                WS_POPUP | WS_DLGFRAME, 0, 0, GetSystemMetrics(SM_CXSCREEN),
-                                GetSystemMetrics(SM_CYCAPTION) + 5, NULL, menu, instance, NULL);
+    HWND hwnd =
+        CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, wc.lpszClassName, "Bare", WS_POPUP | WS_DLGFRAME, 0, 0,
+                        GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYCAPTION) + 5, NULL, menu, instance, NULL);
     if (!hwnd)
         return 1;
     ShowWindow(hwnd, SW_RESTORE);

@@ -299,8 +299,7 @@ static void DrawArrow(const DRAWITEMSTRUCT* item)
     if (!s_arrowsLoaded) {
         static const int ids[4] = {IDI_UPRAISED, IDI_DOWNRAISED, IDI_DOWNSUNKEN, IDI_UPSUNKEN};
         for (int i = 0; i < 4; i++)
-            s_arrows[i] = static_cast<HICON>(
-                LoadImageA(g_hInstance, MAKEINTRESOURCEA(ids[i]), IMAGE_ICON, 16, 16, 0));
+            s_arrows[i] = static_cast<HICON>(LoadImageA(g_hInstance, MAKEINTRESOURCEA(ids[i]), IMAGE_ICON, 16, 16, 0));
         s_arrowsLoaded = true;
     }
     bool up = item->CtlID == IDC_MENUUP || item->CtlID == IDC_APPUP;

@@ -52,8 +52,7 @@ static void PositionAppBar()
     AppBarMessage(ABM_QUERYPOS, &data);
     data.rc.bottom = data.rc.top + height;
     AppBarMessage(ABM_SETPOS, &data);
-    MoveWindow(s_appBar, data.rc.left, data.rc.top, data.rc.right - data.rc.left, data.rc.bottom - data.rc.top,
-               TRUE);
+    MoveWindow(s_appBar, data.rc.left, data.rc.top, data.rc.right - data.rc.left, data.rc.bottom - data.rc.top, TRUE);
 }
 
 void RegisterAppBar()

@@ -82,8 +82,7 @@ static const char HOOK_REFUSED_TEXT[] =
 // registration and the hook that keep maximized windows below it.
 static void ApplyStayOnTop()
 {
-    SetWindowPos(g_hwndBar, g_userVars.stayOnTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
-                 SWP_NOMOVE | SWP_NOSIZE);
+    SetWindowPos(g_hwndBar, g_userVars.stayOnTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     if (!g_userVars.stayOnTop) {
         UnregisterAppBar(false);
         RemoveMaximizeHook();
@@ -128,8 +127,14 @@ static void RecreateBar()
 
 namespace {
 struct OpenDialogCount {
-    OpenDialogCount() { s_openDialogs++; }
-    ~OpenDialogCount() { s_openDialogs--; }
+    OpenDialogCount()
+    {
+        s_openDialogs++;
+    }
+    ~OpenDialogCount()
+    {
+        s_openDialogs--;
+    }
 };
 }  // namespace
 

@@ -33,8 +33,8 @@ int LoadHookLibrary()
     if (!s_hookDll)
         return 0;
     // void (*)() is the type GCC lets any function pointer pass through.
-    s_hookProc = reinterpret_cast<HOOKPROC>(
-        reinterpret_cast<void (*)()>(GetProcAddress(s_hookDll, "MaximizeHookProc")));
+    s_hookProc =
+        reinterpret_cast<HOOKPROC>(reinterpret_cast<void (*)()>(GetProcAddress(s_hookDll, "MaximizeHookProc")));
     return s_hookProc != NULL;
 }
 

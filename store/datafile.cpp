@@ -22,12 +22,10 @@ static const char OLD_FILE_TEXT[] = "Old data file found.  Please\ndelete it and
 static const char CORRUPT_FILE_TEXT[] = "Corrupt APPS.TX file. Please\ndelete it and restart Tolvex.";
 static const char NO_MEMORY_TEXT[] =
     "Not enough memory to load the menus.\nTolvex will close and leave APPS.TX as it is.";
-static const char READ_FAILED_TEXT[] =
-    "Could not read APPS.TX.\nTolvex will close and leave APPS.TX as it is.";
-static const char OPEN_FAILED_TEXT[] =
-    "Could not open APPS.TX. Another program may be using it,\n"
-    "or its folder may not be reachable.\n"
-    "Tolvex will close and leave APPS.TX as it is.";
+static const char READ_FAILED_TEXT[] = "Could not read APPS.TX.\nTolvex will close and leave APPS.TX as it is.";
+static const char OPEN_FAILED_TEXT[] = "Could not open APPS.TX. Another program may be using it,\n"
+                                       "or its folder may not be reachable.\n"
+                                       "Tolvex will close and leave APPS.TX as it is.";
 static const char WRITE_FAILED_TEXT[] = "Could not open APPS.TX for write.\nPlease check the file.";
 
 // The file is read and written through one buffer of this size, not record
@@ -45,18 +43,12 @@ static BYTE s_fileBuffer[FILE_BUFFER_SIZE];
 enum { REPLACE_ATTEMPTS = 10, REPLACE_RETRY_MS = 100 };
 
 // Offsets within the records.
-enum {
-    MENU_COUNT_AT = 32,
-    APP_WORKDIR_AT = 80,
-    APP_PARAMS_AT = 160,
-    APP_NAME_AT = 190,
-    APP_SEPARATOR_AT = 220
-};
+enum { MENU_COUNT_AT = 32, APP_WORKDIR_AT = 80, APP_PARAMS_AT = 160, APP_NAME_AT = 190, APP_SEPARATOR_AT = 220 };
 
 static DWORD GetLE32(const BYTE* p)
 {
-    return static_cast<DWORD>(p[0]) | static_cast<DWORD>(p[1]) << 8 |
-           static_cast<DWORD>(p[2]) << 16 | static_cast<DWORD>(p[3]) << 24;
+    return static_cast<DWORD>(p[0]) | static_cast<DWORD>(p[1]) << 8 | static_cast<DWORD>(p[2]) << 16 |
+        static_cast<DWORD>(p[3]) << 24;
 }
 
 static void PutLE32(BYTE* p, DWORD value)
@@ -158,8 +150,8 @@ void ResolveDataFilePath()
 void LoadMenuList()
 {
     ResolveDataFilePath();
-    HANDLE file = CreateFileA(s_dataPath, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, NULL);
+    HANDLE file =
+        CreateFileA(s_dataPath, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
     if (file == INVALID_HANDLE_VALUE) {
         DWORD error = GetLastError();
         // Only a file that is not there means the default menus. One that is
@@ -178,8 +170,7 @@ void LoadMenuList()
 
     FileReader in = {file, 0, 0};
     BYTE version[4];
-    if (!ReadExact(in, version, sizeof version) ||
-        static_cast<LONG>(GetLE32(version)) != g_dataFileVersion)
+    if (!ReadExact(in, version, sizeof version) || static_cast<LONG>(GetLE32(version)) != g_dataFileVersion)
         FailLoad(file, OLD_FILE_TEXT);
 
     UserMenu* last = NULL;
@@ -339,8 +330,7 @@ static int ReplaceDataFile()
         if (MoveFileExA(s_tempPath, s_dataPath, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
             return 1;
         DWORD error = GetLastError();
-        bool held = error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED ||
-                    error == ERROR_LOCK_VIOLATION;
+        bool held = error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED || error == ERROR_LOCK_VIOLATION;
         if (!held || attempt == REPLACE_ATTEMPTS)
             return 0;
         Sleep(REPLACE_RETRY_MS);

@@ -5,27 +5,21 @@
 
 // ---- Menu and application records -----------------------------------------
 
-enum {
-    MENU_NAME_SIZE = 30,
-    APP_PATH_SIZE = 80,
-    APP_WORKDIR_SIZE = 80,
-    APP_PARAMS_SIZE = 30,
-    APP_NAME_SIZE = 30
-};
+enum { MENU_NAME_SIZE = 30, APP_PATH_SIZE = 80, APP_WORKDIR_SIZE = 80, APP_PARAMS_SIZE = 30, APP_NAME_SIZE = 30 };
 
 struct AppItem {
     char path[APP_PATH_SIZE];
     char workDir[APP_WORKDIR_SIZE];
     char params[APP_PARAMS_SIZE];
     char name[APP_NAME_SIZE];
-    DWORD separatorBefore;   // 1: a separator line stands above this entry
+    DWORD separatorBefore;  // 1: a separator line stands above this entry
     AppItem* next;
     AppItem* prev;
 };
 
 struct UserMenu {
     char name[MENU_NAME_SIZE];
-    LONG count;              // number of entries in the firstApp chain
+    LONG count;  // number of entries in the firstApp chain
     UserMenu* next;
     UserMenu* prev;
     AppItem* firstApp;
@@ -58,11 +52,7 @@ int MoveAppItem(AppItem* app, int direction);
 
 // ---- Data file ------------------------------------------------------------
 
-enum {
-    DATAFILE_VERSION = 100,
-    MENU_RECORD_SIZE = 48,
-    APP_RECORD_SIZE = 232
-};
+enum { DATAFILE_VERSION = 100, MENU_RECORD_SIZE = 48, APP_RECORD_SIZE = 232 };
 
 extern const char DATA_FILE_NAME[];  // "apps.tx"
 

@@ -15,8 +15,8 @@ static const char VALUE_NAME[] = "User_Vars";
 
 static LONG OpenSettingsKey(HKEY* key, DWORD* disposition)
 {
-    return RegCreateKeyExA(HKEY_CURRENT_USER, KEY_NAME, 0, NULL, REG_OPTION_NON_VOLATILE,
-                           KEY_ALL_ACCESS, NULL, key, disposition);
+    return RegCreateKeyExA(HKEY_CURRENT_USER, KEY_NAME, 0, NULL, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, NULL, key,
+                           disposition);
 }
 
 static LONG WriteUserVars(HKEY key)
@@ -54,8 +54,7 @@ void LoadUserVars()
     } else {
         DWORD type = REG_NONE;
         DWORD size = sizeof g_userVars;
-        LONG status = RegQueryValueExA(key, VALUE_NAME, NULL, &type, reinterpret_cast<BYTE*>(&g_userVars),
-                                       &size);
+        LONG status = RegQueryValueExA(key, VALUE_NAME, NULL, &type, reinterpret_cast<BYTE*>(&g_userVars), &size);
         if (status == ERROR_FILE_NOT_FOUND) {
             // The key without its value: a first run that ended before the
             // defaults were written.

@@ -15,7 +15,10 @@ protected:
         g_hBarMenu = MakeBarMenuTemplate();
         CopyText(g_userVars.wavPath, sizeof g_userVars.wavPath, "c:\\gong.wav");
     }
-    static fw::MenuItem ClockItem() { return fw::MenuItems(g_hBarMenu)[2]; }
+    static fw::MenuItem ClockItem()
+    {
+        return fw::MenuItems(g_hBarMenu)[2];
+    }
 };
 
 TEST_F(ClockTest, EveryMinuteOfTheDayReadsOnATwelveHourClock)
@@ -28,8 +31,8 @@ TEST_F(ClockTest, EveryMinuteOfTheDayReadsOnATwelveHourClock)
             char text[CLOCK_TEXT_SIZE];
             FormatClockText(t, text);
             char expected[16];
-            std::snprintf(expected, sizeof expected, "%d:%02d %s", hour % 12 == 0 ? 12 : hour % 12,
-                          minute, hour < 12 ? "AM" : "PM");
+            std::snprintf(expected, sizeof expected, "%d:%02d %s", hour % 12 == 0 ? 12 : hour % 12, minute,
+                          hour < 12 ? "AM" : "PM");
             ASSERT_STREQ(text, expected) << hour << ":" << minute;
         }
     }

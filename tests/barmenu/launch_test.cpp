@@ -7,7 +7,7 @@
 
 namespace {
 
-class LaunchTest : public TolvexTest {};
+class LaunchTest : public TolvexTest { };
 
 TEST_F(LaunchTest, TheShellOpensThePathWithItsParametersAndDirectory)
 {
@@ -71,7 +71,8 @@ TEST_F(LaunchTest, TheShellGetsComAndUnderWow64TheSystemFolderThroughSysnative)
         DWORD flags;
     } cases[] = {
         {false, true, nullptr, tool, native, 1, ours},
-        {true, true, nullptr, "c:\\windows\\SYSTEM32\\drivers\\x.exe", "C:\\WINDOWS\\Sysnative\\drivers\\x.exe", 2, sta},
+        {true, true, nullptr, "c:\\windows\\SYSTEM32\\drivers\\x.exe", "C:\\WINDOWS\\Sysnative\\drivers\\x.exe", 2,
+         sta},
         {false, true, "LoadLibraryExA", "C:\\WINDOWS\\System32x\\a.exe", "C:\\WINDOWS\\System32x\\a.exe", 0, 0},
         {false, true, nullptr, "C:\\WINDOWS\\notepad.exe", "C:\\WINDOWS\\notepad.exe", 1, ours},
         {false, false, nullptr, tool, tool, 1, ours},

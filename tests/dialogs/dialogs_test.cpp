@@ -17,12 +17,16 @@ protected:
     {
         TolvexTest::ResetPlatform();
         setupOpened_ = 0;
-        fw::SetDialogControls(IDD_EDITMENUS, {{IDC_MENULIST, "ListBox"}, {IDC_APPLIST, "ListBox"},
-                                              {IDC_DELMENU, "Button"}, {IDC_DELITEM, "Button"},
-                                              {IDC_SEPARATOR, "Button"}});
+        fw::SetDialogControls(IDD_EDITMENUS,
+                              {{IDC_MENULIST, "ListBox"},
+                               {IDC_APPLIST, "ListBox"},
+                               {IDC_DELMENU, "Button"},
+                               {IDC_DELITEM, "Button"},
+                               {IDC_SEPARATOR, "Button"}});
         fw::SetDialogControls(IDD_MENUSETUP, {{IDC_MENUNAME, "Edit"}});
-        fw::SetDialogControls(IDD_APPSETUP, {{IDC_APPNAME, "Edit"}, {IDC_APPPATH, "Edit"},
-                                             {IDC_APPWORKDIR, "Edit"}, {IDC_APPPARAMS, "Edit"}});
+        fw::SetDialogControls(
+            IDD_APPSETUP,
+            {{IDC_APPNAME, "Edit"}, {IDC_APPPATH, "Edit"}, {IDC_APPWORKDIR, "Edit"}, {IDC_APPPARAMS, "Edit"}});
         for (int id : {IDD_MENUSETUP, IDD_APPSETUP})
             fw::SetDialogDriver(id, [this, id](HWND dialog) {
                 setupOpened_ = id;

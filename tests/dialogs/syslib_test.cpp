@@ -7,7 +7,7 @@
 
 namespace {
 
-class SystemLibraryTest : public TolvexTest {};
+class SystemLibraryTest : public TolvexTest { };
 
 const char SOUND_TEXT[] = "Error playing WAV file.\nCheck path and filename.";
 
@@ -46,9 +46,7 @@ TEST_F(SystemLibraryTest, ALibraryThatCannotBeLoadedGivesItsCallersWarning)
          [] { return fw::PlaySoundCalls().size(); }, SOUND_TEXT},
         {"comdlg32.dll",
          [] {
-             fw::SetDialogDriver(999, [](HWND dialog) {
-                 EndDialog(dialog, FindFile(FIND_EXECUTABLE, dialog));
-             });
+             fw::SetDialogDriver(999, [](HWND dialog) { EndDialog(dialog, FindFile(FIND_EXECUTABLE, dialog)); });
              DialogBoxParamA(g_hInstance, MAKEINTRESOURCEA(999), NULL, NULL, 0);
          },
          [] { return static_cast<size_t>(fw::CallCount("GetOpenFileNameA")); },
@@ -77,7 +75,8 @@ TEST_F(SystemLibraryTest, ALibraryThatCannotBeLoadedGivesItsCallersWarning)
             ResetPlatform();
             g_hwndBar = fw::CreateTestWindow("Bar", "Tolvex");
             g_hBarMenu = MakeBarMenuTemplate();
-            fw::SetDialogControls(IDD_OPTIONS, {{IDC_WAVPATH, "Edit"}, {IDC_CHIME, "Button"}, {IDC_STAYONTOP, "Button"}});
+            fw::SetDialogControls(IDD_OPTIONS,
+                                  {{IDC_WAVPATH, "Edit"}, {IDC_CHIME, "Button"}, {IDC_STAYONTOP, "Button"}});
             fw::SetDialogControls(999, {{IDC_APPPATH, "Edit"}});
             CopyText(g_userVars.wavPath, sizeof g_userVars.wavPath, "gong.wav");
             fw::SetShellExecuteResult(33);
@@ -89,8 +88,7 @@ TEST_F(SystemLibraryTest, ALibraryThatCannotBeLoadedGivesItsCallersWarning)
             use.use();
             EndLaunchCom();
             EXPECT_EQ(use.reached(), way.reached ? 1u : 0u);
-            EXPECT_EQ(BoxTexts(), way.reached ? std::vector<std::string>{}
-                                              : std::vector<std::string>{use.warning});
+            EXPECT_EQ(BoxTexts(), way.reached ? std::vector<std::string>{} : std::vector<std::string>{use.warning});
             std::vector<std::string> loads = {use.library, system + use.library};
             loads.resize(way.loads);
             EXPECT_EQ(std::vector<std::string>(fw::LoadedLibraries().begin() + static_cast<long>(before),

@@ -28,10 +28,21 @@ const char DATA_FILE[] = "apps.tx";
 const char DATA_TMP[] = "apps.tx.tmp";
 
 enum {
-    MENU_RECORD = 48, MENU_NAME = 30, MENU_COUNT_AT = 32,
-    APP_RECORD = 232, APP_PATH = 80, APP_WORKDIR = 80, APP_PARAMS = 30, APP_NAME = 30,
-    APP_WORKDIR_AT = 80, APP_PARAMS_AT = 160, APP_NAME_AT = 190, APP_SEPARATOR_AT = 220,
-    SETTINGS_SIZE = 92, WAV_PATH_AT = 12, WAV_PATH = 80,
+    MENU_RECORD = 48,
+    MENU_NAME = 30,
+    MENU_COUNT_AT = 32,
+    APP_RECORD = 232,
+    APP_PATH = 80,
+    APP_WORKDIR = 80,
+    APP_PARAMS = 30,
+    APP_NAME = 30,
+    APP_WORKDIR_AT = 80,
+    APP_PARAMS_AT = 160,
+    APP_NAME_AT = 190,
+    APP_SEPARATOR_AT = 220,
+    SETTINGS_SIZE = 92,
+    WAV_PATH_AT = 12,
+    WAV_PATH = 80,
     MSGBOX_TEXT_ID = 0xFFFF,
     POLL_MS = 25
 };
@@ -181,7 +192,7 @@ int WaitGone(int, char** argv)
 // count CLASS TITLE: top-level windows, shown or not.
 int Count(int, char** argv)
 {
-    CountRequest request = { AnyOr(argv[0]), AnyOr(argv[1]), 0 };
+    CountRequest request = {AnyOr(argv[0]), AnyOr(argv[1]), 0};
     EnumWindows(CountOne, (LPARAM)&request);
     printf("count=%d\n", request.count);
     return 0;
@@ -465,8 +476,8 @@ int Maximize(int, char** argv)
     wc.hInstance = GetModuleHandleA(nullptr);
     wc.lpszClassName = "TVDriverWindow";
     RegisterClassA(&wc);
-    HWND hwnd = CreateWindowExA(0, wc.lpszClassName, "tvdriver", WS_OVERLAPPEDWINDOW,
-                                40, 60, 320, 200, nullptr, nullptr, wc.hInstance, nullptr);
+    HWND hwnd = CreateWindowExA(0, wc.lpszClassName, "tvdriver", WS_OVERLAPPEDWINDOW, 40, 60, 320, 200, nullptr,
+                                nullptr, wc.hInstance, nullptr);
     if (!hwnd) {
         fprintf(stderr, "CreateWindowExA failed: %lu\n", GetLastError());
         return 1;
@@ -555,11 +566,12 @@ int RegSet(int, char** argv)
         return 2;
     }
     for (size_t i = 0; i < digits / 2; ++i) {
-        char pair[3] = { hex[2 * i], hex[2 * i + 1], 0 };
+        char pair[3] = {hex[2 * i], hex[2 * i + 1], 0};
         data[i] = (unsigned char)strtoul(pair, nullptr, 16);
     }
     HKEY key;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, SETTINGS_KEY, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) != ERROR_SUCCESS)
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, SETTINGS_KEY, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
+        ERROR_SUCCESS)
         return 1;
     LONG status = RegSetValueExA(key, SETTINGS_VALUE, 0, type, data, (DWORD)(digits / 2));
     RegCloseKey(key);
@@ -613,7 +625,7 @@ int WriteData(int argc, char** argv)
     static unsigned char out[256 * 1024];
     size_t size = 4;
     LONG version = 100;
-    size_t menuAt = 0;      // 0: no menu yet
+    size_t menuAt = 0;  // 0: no menu yet
     bool countGiven = false;
     LONG apps = 0;
     auto closeMenu = [&] {
@@ -915,7 +927,7 @@ Counters Measure(HANDLE process, DWORD pid)
     c.gdi = GdiTableCount(process, byType);
     c.gdiDcs = byType[GDI_DC];
     c.gdiOther = c.gdi - byType[GDI_DC] - byType[GDI_REGION] - byType[GDI_DC_EXTRA];
-    WindowCount windows = { pid, 0 };
+    WindowCount windows = {pid, 0};
     EnumWindows(CountProcessWindow, (LPARAM)&windows);
     c.windows = windows.count;
     c.sessionUser = SessionUserHandles();
@@ -934,8 +946,7 @@ void PrintCounters(const char* prefix, const Counters& c)
     printf("%shandles=%ld\n%sgdi=%ld\n%sgdi.dcs=%ld\n%sgdi.other=%ld\n", prefix, c.handles, prefix, c.gdi, prefix,
            c.gdiDcs, prefix, c.gdiOther);
     printf("%swindows=%ld\n%ssession.user=%ld\n", prefix, c.windows, prefix, c.sessionUser);
-    printf("%spagefile=%lu\n%sprivate=%lu\n", prefix, (unsigned long)c.pagefile, prefix,
-           (unsigned long)c.privateBytes);
+    printf("%spagefile=%lu\n%sprivate=%lu\n", prefix, (unsigned long)c.pagefile, prefix, (unsigned long)c.privateBytes);
     fflush(stdout);
 }
 
@@ -1007,14 +1018,20 @@ HWND OpenDialog(HWND from, int id, const char* title)
 
 bool CloseDialog(HWND dialog, int button)
 {
-    return dialog && PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
-                                  (LPARAM)GetDlgItem(dialog, button)) &&
-           WaitClosed(dialog);
+    return dialog &&
+        PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), (LPARAM)GetDlgItem(dialog, button)) &&
+        WaitClosed(dialog);
 }
 
 enum {
-    IDM_EDITMENUS = 40004, IDM_OPTIONS = 40001, IDM_ABOUT = 40005, IDM_EXIT = 40006,
-    IDC_MENULIST = 1004, IDC_NEWMENU = 1007, IDC_NEWAPP = 1008, IDC_MENUDOWN = 1029
+    IDM_EDITMENUS = 40004,
+    IDM_OPTIONS = 40001,
+    IDM_ABOUT = 40005,
+    IDM_EXIT = 40006,
+    IDC_MENULIST = 1004,
+    IDC_NEWMENU = 1007,
+    IDC_NEWAPP = 1008,
+    IDC_MENUDOWN = 1029
 };
 
 // Every dialog once: User Menus with Menu Setup and Application Setup
@@ -1025,9 +1042,9 @@ bool EveryDialog(HWND bar)
     if (!edit || !CloseDialog(OpenDialog(edit, IDC_NEWMENU, "Menu Setup"), IDCANCEL))
         return false;
     SendDlgItemMessageW(edit, IDC_MENULIST, LB_SETCURSEL, 0, 0);
-    return CloseDialog(OpenDialog(edit, IDC_NEWAPP, "Application Setup"), IDCANCEL) &&
-           CloseDialog(edit, IDOK) && CloseDialog(OpenDialog(bar, IDM_OPTIONS, "Tolvex Options"), IDCANCEL) &&
-           CloseDialog(OpenDialog(bar, IDM_ABOUT, "About Tolvex"), IDOK);
+    return CloseDialog(OpenDialog(edit, IDC_NEWAPP, "Application Setup"), IDCANCEL) && CloseDialog(edit, IDOK) &&
+        CloseDialog(OpenDialog(bar, IDM_OPTIONS, "Tolvex Options"), IDCANCEL) &&
+        CloseDialog(OpenDialog(bar, IDM_ABOUT, "About Tolvex"), IDOK);
 }
 
 // soak REBUILDS CYCLES: after one round of every dialog, REBUILDS times
@@ -1097,8 +1114,7 @@ bool SwapFirstMenus(const std::string& file, std::string* swapped)
     }
     if (at > file.size())
         return false;
-    *swapped = file.substr(0, 4) + file.substr(4 + blocks[0], blocks[1]) + file.substr(4, blocks[0]) +
-               file.substr(at);
+    *swapped = file.substr(0, 4) + file.substr(4 + blocks[0], blocks[1]) + file.substr(4, blocks[0]) + file.substr(at);
     return true;
 }
 
@@ -1125,7 +1141,7 @@ ULONGLONG FileStamp(const char* name)
     if (!GetFileAttributesExA(name, GetFileExInfoStandard, &data))
         return 0;
     return ((ULONGLONG)data.ftLastWriteTime.dwHighDateTime << 32 | data.ftLastWriteTime.dwLowDateTime) ^
-           data.nFileSizeLow;
+        data.nFileSizeLow;
 }
 
 // Starts the bar and waits for its window; false, with the box's text, when
@@ -1148,7 +1164,7 @@ bool StartBar(const char* exe, PROCESS_INFORMATION* started, HWND* bar)
             *bar = found;
             return true;
         }
-        for (const char* title : { "Fatal Tolvex Error", "Tolvex" }) {
+        for (const char* title : {"Fatal Tolvex Error", "Tolvex"}) {
             if (HWND box = FindBox(title)) {
                 wchar_t text[512] = L"";
                 GetWindowTextW(GetDlgItem(box, MSGBOX_TEXT_ID), text, 512);
@@ -1228,8 +1244,7 @@ int KillSave(int, char** argv)
         if (!SwapFirstMenus(before, &expected) || !StartSave(exe, &bar, &okAt))
             return 1;
         double delay = doneAt * 2 * (run + 0.5) / runs;
-        while (Now() - okAt < delay) {
-        }
+        while (Now() - okAt < delay) { }
         TerminateProcess(bar.hProcess, 9);
         WaitForSingleObject(bar.hProcess, STEP_TIMEOUT_MS);
         CloseHandle(bar.hProcess);
@@ -1240,7 +1255,9 @@ int KillSave(int, char** argv)
         bool isNew = after == expected;
         bool inMiddle = !isNew && FileStamp(DATA_TMP) != tmpBefore;
         printf("run=%ld delay_ms=%.2f result=%s\n", run + 1, delay * 1000,
-               isNew ? "new" : inMiddle ? "old, killed in the middle" : "old");
+               isNew          ? "new"
+                   : inMiddle ? "old, killed in the middle"
+                              : "old");
         kept += !isNew;
         replaced += isNew;
         middle += inMiddle;
@@ -1293,7 +1310,7 @@ int Resources(int, char** argv)
     PrintMenu(menu, 0);
     DestroyMenu(menu);
 
-    HRSRC group = FindResourceA(module, MAKEINTRESOURCEA(102), MAKEINTRESOURCEA(14)); // RT_GROUP_ICON
+    HRSRC group = FindResourceA(module, MAKEINTRESOURCEA(102), MAKEINTRESOURCEA(14));  // RT_GROUP_ICON
     const BYTE* dir = group ? static_cast<const BYTE*>(LockResource(LoadResource(module, group))) : nullptr;
     if (!dir)
         return 1;
@@ -1302,8 +1319,8 @@ int Resources(int, char** argv)
     for (WORD i = 0; i < images; ++i) {
         const BYTE* entry = dir + 6 + 14 * i;
         WORD bits = static_cast<WORD>(entry[6] | entry[7] << 8);
-        printf("icon=%ux%u colours=%u bits=%u\n", entry[0] ? entry[0] : 256u, entry[1] ? entry[1] : 256u,
-               entry[2], bits);
+        printf("icon=%ux%u colours=%u bits=%u\n", entry[0] ? entry[0] : 256u, entry[1] ? entry[1] : 256u, entry[2],
+               bits);
     }
     printf("version=%s\n", FindResourceA(module, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(16)) ? "yes" : "no");
     FreeLibrary(module);
@@ -1320,39 +1337,39 @@ struct Subcommand {
 };
 
 const Subcommand SUBCOMMANDS[] = {
-    { "wait-window", 3, "CLASS TITLE MS [NOT_HWND]", WaitWindow },
-    { "wait-gone", 3, "CLASS TITLE MS", WaitGone },
-    { "count", 2, "CLASS TITLE", Count },
-    { "info", 1, "WINDOW", Info },
-    { "metrics", 0, "", Metrics },
-    { "ping", 1, "WINDOW", Ping },
-    { "post", 4, "WINDOW MESSAGE WPARAM LPARAM", Post },
-    { "command", 2, "WINDOW ID", Command },
-    { "displaychange", 1, "WINDOW", DisplayChange },
-    { "box", 2, "TITLE MS [BUTTON]", Box },
-    { "dlg", 1, "TITLE", Dialog },
-    { "click", 2, "TITLE ID [NOTIFY]", Click },
-    { "press", 2, "TITLE ID", Press },
-    { "select", 3, "TITLE ID ROW [double]", Select },
-    { "set-text", 3, "TITLE ID TEXT", SetText },
-    { "key", 2, "TITLE VK", Key },
-    { "no-box", 2, "TITLE MS", NoBox },
-    { "maximize", 0, "[MS]", Maximize },
-    { "reg-get", 0, "", RegGet },
-    { "reg-fields", 0, "", RegFields },
-    { "reg-set", 1, "HEX [binary|sz|dword|TYPE]", RegSet },
-    { "reg-delete", 0, "", RegDelete },
-    { "write-data", 1, "FILE ITEM...", WriteData },
-    { "gen-data", 3, "FILE MENUS APPS", GenData },
-    { "dump-data", 1, "FILE", DumpData },
-    { "hold", 2, "FILE MS", Hold },
-    { "counters", 1, "WINDOW", CountersOf },
-    { "soak", 2, "REBUILDS CYCLES", Soak },
-    { "kill-save", 2, "EXE RUNS", KillSave },
-    { "resources", 1, "EXE", Resources },
+    {"wait-window", 3, "CLASS TITLE MS [NOT_HWND]", WaitWindow},
+    {"wait-gone", 3, "CLASS TITLE MS", WaitGone},
+    {"count", 2, "CLASS TITLE", Count},
+    {"info", 1, "WINDOW", Info},
+    {"metrics", 0, "", Metrics},
+    {"ping", 1, "WINDOW", Ping},
+    {"post", 4, "WINDOW MESSAGE WPARAM LPARAM", Post},
+    {"command", 2, "WINDOW ID", Command},
+    {"displaychange", 1, "WINDOW", DisplayChange},
+    {"box", 2, "TITLE MS [BUTTON]", Box},
+    {"dlg", 1, "TITLE", Dialog},
+    {"click", 2, "TITLE ID [NOTIFY]", Click},
+    {"press", 2, "TITLE ID", Press},
+    {"select", 3, "TITLE ID ROW [double]", Select},
+    {"set-text", 3, "TITLE ID TEXT", SetText},
+    {"key", 2, "TITLE VK", Key},
+    {"no-box", 2, "TITLE MS", NoBox},
+    {"maximize", 0, "[MS]", Maximize},
+    {"reg-get", 0, "", RegGet},
+    {"reg-fields", 0, "", RegFields},
+    {"reg-set", 1, "HEX [binary|sz|dword|TYPE]", RegSet},
+    {"reg-delete", 0, "", RegDelete},
+    {"write-data", 1, "FILE ITEM...", WriteData},
+    {"gen-data", 3, "FILE MENUS APPS", GenData},
+    {"dump-data", 1, "FILE", DumpData},
+    {"hold", 2, "FILE MS", Hold},
+    {"counters", 1, "WINDOW", CountersOf},
+    {"soak", 2, "REBUILDS CYCLES", Soak},
+    {"kill-save", 2, "EXE RUNS", KillSave},
+    {"resources", 1, "EXE", Resources},
 };
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv)
 {

@@ -56,11 +56,11 @@ void OnMessageBox(std::function<void(const MessageBoxCall&)> action);
 bool RegKeyExists(HKEY root, const std::string& subkey);
 void RegCreateKey(HKEY root, const std::string& subkey);
 // Sets a value, creating the key; type e.g. REG_BINARY.
-void RegSetValue(HKEY root, const std::string& subkey, const std::string& name,
-                 DWORD type, const std::vector<uint8_t>& data);
+void RegSetValue(HKEY root, const std::string& subkey, const std::string& name, DWORD type,
+                 const std::vector<uint8_t>& data);
 // True and the value's type and bytes when it exists.
-bool RegGetValue(HKEY root, const std::string& subkey, const std::string& name,
-                 DWORD* type, std::vector<uint8_t>* data);
+bool RegGetValue(HKEY root, const std::string& subkey, const std::string& name, DWORD* type,
+                 std::vector<uint8_t>* data);
 // Keys a RegCreateKeyExA / RegOpenKeyExA opened and RegCloseKey has not closed.
 int OpenRegKeyCount();
 // Makes the key refuse access: RegCreateKeyExA on it fails with ERROR_ACCESS_DENIED.
@@ -127,10 +127,10 @@ void SetWow64(bool wow64);
 
 // ---- menus --------------------------------------------------------------
 struct MenuItem {
-    UINT flags;      // MF_* as given (MF_POPUP, MF_SEPARATOR, MF_GRAYED, MF_DISABLED, MF_HELP, ...)
-    UINT_PTR id;     // command id, or the popup handle for MF_POPUP
+    UINT flags;   // MF_* as given (MF_POPUP, MF_SEPARATOR, MF_GRAYED, MF_DISABLED, MF_HELP, ...)
+    UINT_PTR id;  // command id, or the popup handle for MF_POPUP
     std::string text;
-    HMENU popup;     // null unless MF_POPUP
+    HMENU popup;  // null unless MF_POPUP
 };
 bool MenuExists(HMENU menu);
 std::vector<MenuItem> MenuItems(HMENU menu);
@@ -149,12 +149,12 @@ struct WindowInfo {
     HMENU menu;
     bool visible, enabled, destroyed;
 };
-bool WindowExists(HWND hwnd);             // created and not destroyed
-WindowInfo GetWindowInfo(HWND hwnd);      // also for destroyed windows
-std::vector<HWND> TopLevelWindows();      // live ones, in creation order
+bool WindowExists(HWND hwnd);         // created and not destroyed
+WindowInfo GetWindowInfo(HWND hwnd);  // also for destroyed windows
+std::vector<HWND> TopLevelWindows();  // live ones, in creation order
 // A window of a class registered by the test, e.g. another program's.
-HWND CreateTestWindow(const std::string& className, const std::string& title,
-                      HWND parent = nullptr, HWND owner = nullptr, DWORD style = WS_OVERLAPPEDWINDOW);
+HWND CreateTestWindow(const std::string& className, const std::string& title, HWND parent = nullptr,
+                      HWND owner = nullptr, DWORD style = WS_OVERLAPPEDWINDOW);
 int BringToTopCount(HWND hwnd);
 
 // Posted messages waiting for GetMessageA, in order.
@@ -180,7 +180,7 @@ struct HookInfo {
     HINSTANCE module;
     DWORD threadId;
 };
-std::vector<HookInfo> Hooks();     // installed hooks
+std::vector<HookInfo> Hooks();  // installed hooks
 
 // ---- dialogs --------------------------------------------------------------
 // DialogBoxParamA(template id) creates the dialog window (owner disabled),

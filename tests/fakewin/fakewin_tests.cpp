@@ -14,8 +14,14 @@ namespace {
 
 class FakeWin : public ::testing::Test {
 protected:
-    void SetUp() override { fw::Reset(); }
-    void TearDown() override { fw::Reset(); }
+    void SetUp() override
+    {
+        fw::Reset();
+    }
+    void TearDown() override
+    {
+        fw::Reset();
+    }
 };
 
 // ---- registry -----------------------------------------------------------------
@@ -55,20 +61,23 @@ TEST_F(FakeWin, RegCreateKeyReportsDispositionAndRefusals)
 {
     HKEY key;
     DWORD disposition = 0;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Tolvex", 0, nullptr, 0, KEY_ALL_ACCESS,
-                                             nullptr, &key, &disposition));
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Tolvex", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                              &disposition));
     EXPECT_EQ(static_cast<DWORD>(REG_CREATED_NEW_KEY), disposition);
     EXPECT_TRUE(fw::RegKeyExists(HKEY_CURRENT_USER, "Software"));
     RegCloseKey(key);
 
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, "software\\TOLVEX", 0, nullptr, 0, KEY_ALL_ACCESS,
-                                             nullptr, &key, &disposition));
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegCreateKeyExA(HKEY_CURRENT_USER, "software\\TOLVEX", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                              &disposition));
     EXPECT_EQ(static_cast<DWORD>(REG_OPENED_EXISTING_KEY), disposition);
     RegCloseKey(key);
 
     fw::RegDenyAccess(HKEY_LOCAL_MACHINE, "Software\\Locked");
-    EXPECT_EQ(ERROR_ACCESS_DENIED, RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\Locked", 0, nullptr, 0,
-                                                   KEY_ALL_ACCESS, nullptr, &key, &disposition));
+    EXPECT_EQ(ERROR_ACCESS_DENIED,
+              RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\Locked", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                              &disposition));
     EXPECT_FALSE(fw::RegKeyExists(HKEY_LOCAL_MACHINE, "Software\\Locked"));
     EXPECT_EQ(0, fw::OpenRegKeyCount());
 }
@@ -262,8 +271,8 @@ TEST_F(FakeWin, ClosingAWindowTakesItsOwnedWindowsMenuAndTimersAlong)
         return m;
     });
 
-    HWND hwnd = CreateWindowExA(WS_EX_TOOLWINDOW, "Rec", "T", WS_POPUP | WS_VISIBLE, 0, 0, 100, 20, nullptr,
-                                nullptr, nullptr, nullptr);
+    HWND hwnd = CreateWindowExA(WS_EX_TOOLWINDOW, "Rec", "T", WS_POPUP | WS_VISIBLE, 0, 0, 100, 20, nullptr, nullptr,
+                                nullptr, nullptr);
     ASSERT_NE(nullptr, hwnd);
     HMENU menu = GetMenu(hwnd);
     EXPECT_TRUE(IsMenu(menu));

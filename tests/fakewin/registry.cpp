@@ -152,8 +152,7 @@ void RegSetValue(HKEY root, const std::string& subkey, const std::string& name, 
     key->values[Lower(name)] = value;
 }
 
-bool RegGetValue(HKEY root, const std::string& subkey, const std::string& name, DWORD* type,
-                 std::vector<uint8_t>* data)
+bool RegGetValue(HKEY root, const std::string& subkey, const std::string& name, DWORD* type, std::vector<uint8_t>* data)
 {
     std::string path = Normalize(subkey);
     if (!KeyExists(root, path))
@@ -186,8 +185,8 @@ using namespace fw::detail;
 
 // Registry calls return their error rather than setting the last error.
 
-LSTATUS WINAPI RegCreateKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD, LPSTR, DWORD, REGSAM,
-                               const LPSECURITY_ATTRIBUTES, PHKEY phkResult, LPDWORD lpdwDisposition)
+LSTATUS WINAPI RegCreateKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD, LPSTR, DWORD, REGSAM, const LPSECURITY_ATTRIBUTES,
+                               PHKEY phkResult, LPDWORD lpdwDisposition)
 {
     if (Call("RegCreateKeyExA", ERROR_ACCESS_DENIED, false))
         return static_cast<LSTATUS>(S().failError);
@@ -230,8 +229,7 @@ LSTATUS WINAPI RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD, REGSAM, PHKEY ph
     return ERROR_SUCCESS;
 }
 
-LSTATUS WINAPI RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD, LPDWORD lpType, LPBYTE lpData,
-                                LPDWORD lpcbData)
+LSTATUS WINAPI RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD, LPDWORD lpType, LPBYTE lpData, LPDWORD lpcbData)
 {
     if (Call("RegQueryValueExA", ERROR_ACCESS_DENIED, false))
         return static_cast<LSTATUS>(S().failError);

@@ -65,7 +65,7 @@ struct RegValue {
 };
 
 struct RegKey {
-    std::string path;  // as first created
+    std::string path;                        // as first created
     std::map<std::string, RegValue> values;  // by lower-case name
 };
 
@@ -90,7 +90,7 @@ struct State {
     std::map<std::string, int> counts;
     std::vector<std::string> log;
     DWORD lastError = 0;
-    DWORD failError = 0;  // the error of the call Call() last made fail
+    DWORD failError = 0;    // the error of the call Call() last made fail
     int internalDepth = 0;  // > 0 while the system itself runs code (menu templates)
 
     // Message boxes.
@@ -115,8 +115,8 @@ struct State {
     // Timers, hooks, icons, dialogs.
     std::vector<TimerInfo> timers;
     UINT_PTR nextTimerId = 1;
-    std::vector<HookInfo> hooks;          // in installation order
-    std::vector<size_t> hookChain;        // positions of the hooks now running
+    std::vector<HookInfo> hooks;    // in installation order
+    std::vector<size_t> hookChain;  // positions of the hooks now running
     std::set<HICON> icons;
     HMODULE exeModule = nullptr;
     std::map<int, std::function<void(HWND)>> dialogDrivers;
@@ -169,8 +169,14 @@ bool Call(const char* api, DWORD error = 0, bool setsError = true);
 
 // While one lives, calls are the system's own: not logged, counted or failed.
 struct InternalCalls {
-    InternalCalls() { ++S().internalDepth; }
-    ~InternalCalls() { --S().internalDepth; }
+    InternalCalls()
+    {
+        ++S().internalDepth;
+    }
+    ~InternalCalls()
+    {
+        --S().internalDepth;
+    }
     InternalCalls(const InternalCalls&) = delete;
     InternalCalls& operator=(const InternalCalls&) = delete;
 };

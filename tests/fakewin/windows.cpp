@@ -192,9 +192,9 @@ bool DestroyWindowNow(HWND hwnd)
         }
     }
 
-    s.timers.erase(std::remove_if(s.timers.begin(), s.timers.end(),
-                                  [hwnd](const TimerInfo& t) { return t.hwnd == hwnd; }),
-                   s.timers.end());
+    s.timers.erase(
+        std::remove_if(s.timers.begin(), s.timers.end(), [hwnd](const TimerInfo& t) { return t.hwnd == hwnd; }),
+        s.timers.end());
     s.queue.erase(std::remove_if(s.queue.begin(), s.queue.end(), [hwnd](const MSG& m) { return m.hwnd == hwnd; }),
                   s.queue.end());
     w = &s.windows[hwnd];
@@ -480,8 +480,7 @@ BOOL WINAPI UnregisterClassA(LPCSTR lpClassName, HINSTANCE)
 }
 
 HWND WINAPI CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindowName, DWORD dwStyle, int X, int Y,
-                            int nWidth, int nHeight, HWND hWndParent, HMENU hMenu, HINSTANCE hInstance,
-                            LPVOID lpParam)
+                            int nWidth, int nHeight, HWND hWndParent, HMENU hMenu, HINSTANCE hInstance, LPVOID lpParam)
 {
     if (Call("CreateWindowExA", ERROR_NOT_ENOUGH_MEMORY))
         return nullptr;
@@ -793,8 +792,8 @@ int WINAPI GetWindowTextA(HWND hWnd, LPSTR lpString, int nMaxCount)
     }
     if (nMaxCount <= 0)
         return 0;
-    return static_cast<int>(Deliver(hWnd, WM_GETTEXT, static_cast<WPARAM>(nMaxCount),
-                                    reinterpret_cast<LPARAM>(lpString)));
+    return static_cast<int>(
+        Deliver(hWnd, WM_GETTEXT, static_cast<WPARAM>(nMaxCount), reinterpret_cast<LPARAM>(lpString)));
 }
 
 BOOL WINAPI EnableWindow(HWND hWnd, BOOL bEnable)
@@ -856,8 +855,9 @@ HMONITOR WINAPI MonitorFromWindow(HWND hwnd, DWORD)
     Window* w = LiveWindow(hwnd);
     LONG x = w ? (w->rect.left + w->rect.right) / 2 : 0, y = w ? (w->rect.top + w->rect.bottom) / 2 : 0;
     size_t i = all.size() - 1;
-    while (i > 0 && !(x >= all[i].monitor.left && x < all[i].monitor.right && y >= all[i].monitor.top &&
-                      y < all[i].monitor.bottom))
+    while (
+        i > 0 &&
+        !(x >= all[i].monitor.left && x < all[i].monitor.right && y >= all[i].monitor.top && y < all[i].monitor.bottom))
         i--;
     return reinterpret_cast<HMONITOR>(i + 1);
 }
@@ -1073,8 +1073,8 @@ HHOOK WINAPI SetWindowsHookExA(int idHook, HOOKPROC lpfn, HINSTANCE hmod, DWORD 
     }
     // A system-wide hook runs in other processes, so its procedure must
     // come from a DLL; only the low-level and journal hooks are exempt.
-    bool exempt = idHook == WH_KEYBOARD_LL || idHook == WH_MOUSE_LL || idHook == WH_JOURNALRECORD ||
-                  idHook == WH_JOURNALPLAYBACK;
+    bool exempt =
+        idHook == WH_KEYBOARD_LL || idHook == WH_MOUSE_LL || idHook == WH_JOURNALRECORD || idHook == WH_JOURNALPLAYBACK;
     if (dwThreadId == 0 && hmod == nullptr && !exempt) {
         S().lastError = ERROR_HOOK_NEEDS_HMOD;
         return nullptr;

@@ -61,9 +61,9 @@ TEST_F(BarTest, ARefusedHookIsReportedAndTheBarWorksOn)
 {
     fw::FailCalls("SetWindowsHookExA");
     StartBar();
-    EXPECT_EQ(BoxTexts(), std::vector<std::string>{
-                              "Error installing system hook.\nTolvex will not be able to resize\n"
-                              "maximizing applications."});
+    EXPECT_EQ(BoxTexts(),
+              std::vector<std::string>{"Error installing system hook.\nTolvex will not be able to resize\n"
+                                       "maximizing applications."});
     EXPECT_EQ(fw::MessageBoxes()[0].owner, g_hwndBar);
     EXPECT_EQ(g_hHook, nullptr);
     EXPECT_EQ(fw::Timers().size(), 1u);
@@ -103,7 +103,7 @@ TEST_F(BarTest, CommandsLaunchOrWarnAndTimersRefreshTheClock)
     EXPECT_EQ(BoxTexts().back(), "Error modifying time!");
 }
 
-class BarEndTest : public BarTest, public ::testing::WithParamInterface<UINT> {};
+class BarEndTest : public BarTest, public ::testing::WithParamInterface<UINT> { };
 
 TEST_P(BarEndTest, ExitCloseAndSessionEndAllSaveOrSayWhyAndEnd)
 {
@@ -184,8 +184,9 @@ TEST_F(BarTest, ABarThatCannotBeMadeAgainEndsTheProgramWithoutLosingAnything)
     StartBar();
     fw::FailCalls("CreateWindowExA");
     Send(WM_DISPLAYCHANGE);
-    EXPECT_EQ(BoxTexts(), std::vector<std::string>{"Could not create the bar for the new display.\n"
-                                                   "Tolvex will save the menus and settings and close."});
+    EXPECT_EQ(BoxTexts(),
+              std::vector<std::string>{"Could not create the bar for the new display.\n"
+                                       "Tolvex will save the menus and settings and close."});
     EXPECT_EQ(fw::MessageBoxes()[0].owner, nullptr);
     EXPECT_TRUE(QuitPosted());
     EXPECT_TRUE(FileExists("apps.tx"));
@@ -334,8 +335,9 @@ TEST_F(BarTest, AFatalErrorRemovesTheBarAndSavesNothing)
             call == "UnhookWindowsHookEx" || call == "UnregisterClassA" || call == "KillTimer")
             steps.push_back(call);
     }
-    EXPECT_EQ(steps, (std::vector<std::string>{"DestroyWindow", "MessageBoxA", "DestroyWindow", "DestroyIcon",
-                                               "UnhookWindowsHookEx", "UnregisterClassA", "KillTimer"}));
+    EXPECT_EQ(steps,
+              (std::vector<std::string>{"DestroyWindow", "MessageBoxA", "DestroyWindow", "DestroyIcon",
+                                        "UnhookWindowsHookEx", "UnregisterClassA", "KillTimer"}));
     EXPECT_EQ(fw::MessageBoxes()[0].owner, nullptr);
     EXPECT_TRUE(fw::TopLevelWindows().empty());
     EXPECT_TRUE(fw::Hooks().empty());
@@ -362,8 +364,8 @@ TEST_F(BarTest, TheBarIsADesktopToolbarOnTheTopEdgeWhileItStaysOnTop)
             if (c.message == ABM_NEW)
                 out += ":" + std::to_string(c.callback);
             if (c.message == ABM_SETPOS)
-                out += ":" + std::to_string(c.edge) + "," + std::to_string(c.rc.left) + "," +
-                       std::to_string(c.rc.top) + "," + std::to_string(c.rc.right) + "," + std::to_string(c.rc.bottom);
+                out += ":" + std::to_string(c.edge) + "," + std::to_string(c.rc.left) + "," + std::to_string(c.rc.top) +
+                    "," + std::to_string(c.rc.right) + "," + std::to_string(c.rc.bottom);
         }
         return out;
     };

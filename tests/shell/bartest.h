@@ -10,9 +10,9 @@ protected:
     {
         TolvexTest::ResetPlatform();
         g_userVars.stayOnTop = 1;
-        fw::RegisterModule("C:\\TOLVEX\\tolvexhk.dll",
-                           {{"MaximizeHookProc", reinterpret_cast<FARPROC>(
-                                                     reinterpret_cast<void (*)()>(&MaximizeHookProc))}});
+        fw::RegisterModule(
+            "C:\\TOLVEX\\tolvexhk.dll",
+            {{"MaximizeHookProc", reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(&MaximizeHookProc))}});
     }
 
     // The bar as start-up leaves it, with the given menus.

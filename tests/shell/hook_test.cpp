@@ -18,7 +18,7 @@ protected:
         EXPECT_EQ(fw::CallCount("CallNextHookEx"), calls + 1) << "always passed on";
         RECT after = fw::GetWindowInfo(hwnd).rect;
         return before.left != after.left || before.top != after.top || before.right != after.right ||
-               before.bottom != after.bottom;
+            before.bottom != after.bottom;
     }
 };
 
@@ -57,18 +57,18 @@ TEST_F(HookProcTest, AMaximizedWindowFillsTheWorkAreaOfItsMonitorBelowTheBar)
         RECT work, window, fitted;  // work area of the primary monitor
         bool noInfo;
     } cases[] = {
-        {{0, 0, 1280, 984}, {10, 10, 300, 200}, {0, 24, 1280, 984}, false},       // taskbar at the bottom
-        {{0, 40, 1280, 1024}, {10, 10, 300, 200}, {0, 40, 1280, 1024}, false},    // at the top, taller
-        {{60, 0, 1280, 1024}, {10, 10, 300, 200}, {60, 24, 1280, 1024}, false},   // at the left
-        {primary, {1300, 10, 1500, 200}, {1280, 0, 2560, 984}, false},            // the monitor at the right
-        {primary, {10, -700, 300, -500}, above, false},                           // the monitor above
-        {{0, 0, 1280, 984}, {10, 10, 300, 200}, {0, 24, 1280, 1024}, true},       // no monitor information
+        {{0, 0, 1280, 984}, {10, 10, 300, 200}, {0, 24, 1280, 984}, false},      // taskbar at the bottom
+        {{0, 40, 1280, 1024}, {10, 10, 300, 200}, {0, 40, 1280, 1024}, false},   // at the top, taller
+        {{60, 0, 1280, 1024}, {10, 10, 300, 200}, {60, 24, 1280, 1024}, false},  // at the left
+        {primary, {1300, 10, 1500, 200}, {1280, 0, 2560, 984}, false},           // the monitor at the right
+        {primary, {10, -700, 300, -500}, above, false},                          // the monitor above
+        {{0, 0, 1280, 984}, {10, 10, 300, 200}, {0, 24, 1280, 1024}, true},      // no monitor information
     };
     for (const auto& c : cases) {
         fw::SetMonitors({{primary, c.work}, {right, {1280, 0, 2560, 984}}, {above, above}});
         HWND hwnd = fw::CreateTestWindow("App", "app");
-        MoveWindow(hwnd, c.window.left, c.window.top, c.window.right - c.window.left,
-                   c.window.bottom - c.window.top, TRUE);
+        MoveWindow(hwnd, c.window.left, c.window.top, c.window.right - c.window.left, c.window.bottom - c.window.top,
+                   TRUE);
         if (c.noInfo)
             fw::FailCalls("GetMonitorInfoA");
         EXPECT_TRUE(Moves(hwnd, 0, WM_SIZE, SIZE_MAXIMIZED));

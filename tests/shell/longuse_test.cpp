@@ -30,12 +30,16 @@ void Press(HWND dialog, int id, WORD notification = BN_CLICKED)
 // everything each of them takes: after the first round, nothing grows.
 TEST_F(BarTest, LongUseHoldsNoMoreThanTheFirstRoundDid)
 {
-    fw::SetDialogControls(IDD_EDITMENUS, {{IDC_MENULIST, "ListBox"}, {IDC_APPLIST, "ListBox"},
-                                          {IDC_DELMENU, "Button"}, {IDC_DELITEM, "Button"},
-                                          {IDC_SEPARATOR, "Button"}});
+    fw::SetDialogControls(IDD_EDITMENUS,
+                          {{IDC_MENULIST, "ListBox"},
+                           {IDC_APPLIST, "ListBox"},
+                           {IDC_DELMENU, "Button"},
+                           {IDC_DELITEM, "Button"},
+                           {IDC_SEPARATOR, "Button"}});
     fw::SetDialogControls(IDD_MENUSETUP, {{IDC_MENUNAME, "Edit"}});
-    fw::SetDialogControls(IDD_APPSETUP, {{IDC_APPNAME, "Edit"}, {IDC_APPPATH, "Edit"}, {IDC_APPWORKDIR, "Edit"},
-                                         {IDC_APPPARAMS, "Edit"}});
+    fw::SetDialogControls(
+        IDD_APPSETUP,
+        {{IDC_APPNAME, "Edit"}, {IDC_APPPATH, "Edit"}, {IDC_APPWORKDIR, "Edit"}, {IDC_APPPARAMS, "Edit"}});
     fw::SetDialogControls(IDD_OPTIONS, {{IDC_STAYONTOP, "Button"}, {IDC_CHIME, "Button"}, {IDC_WAVPATH, "Edit"}});
     for (int id : {IDD_MENUSETUP, IDD_APPSETUP, IDD_OPTIONS})
         fw::SetDialogDriver(id, [](HWND dialog) { Press(dialog, IDCANCEL); });
@@ -83,9 +87,10 @@ TEST_F(BarTest, LongUseHoldsNoMoreThanTheFirstRoundDid)
         for (int i = 0; i < step.times; i++)
             step.run();
         EXPECT_EQ(Held(), first);
-        RecordProperty(step.what, static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(
-                                                       std::chrono::steady_clock::now() - started)
-                                                       .count()));
+        RecordProperty(step.what,
+                       static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                            std::chrono::steady_clock::now() - started)
+                                            .count()));
     }
     EXPECT_EQ(DescribeMenus(), "&Apps:a,b,c|&Games:g|&Tools:");
     EXPECT_TRUE(fw::MessageBoxes().empty());

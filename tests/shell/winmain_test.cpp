@@ -24,8 +24,7 @@ protected:
     static size_t Position(const std::string& call, size_t from = 0)
     {
         const std::vector<std::string>& log = fw::CallLog();
-        return static_cast<size_t>(std::find(log.begin() + static_cast<long>(from), log.end(), call) -
-                                   log.begin());
+        return static_cast<size_t>(std::find(log.begin() + static_cast<long>(from), log.end(), call) - log.begin());
     }
 };
 
@@ -49,9 +48,8 @@ TEST_F(WinMainTest, AFirstRunStartsInOrderAndExitSavesEverythingThenEndsWithZero
     EXPECT_TRUE(running);
 
     // Start-up order, then the saves: the data file before the settings.
-    size_t find = Position("FindWindowA"), version = Position("GetVersionExA"),
-           settings = Position("RegCreateKeyExA"), cls = Position("RegisterClassA"),
-           data = Position("CreateFileA"), window = Position("CreateWindowExA"),
+    size_t find = Position("FindWindowA"), version = Position("GetVersionExA"), settings = Position("RegCreateKeyExA"),
+           cls = Position("RegisterClassA"), data = Position("CreateFileA"), window = Position("CreateWindowExA"),
            dataSaved = Position("MoveFileExA"), settingsSaved = Position("RegSetValueExA", dataSaved),
            teardown = Position("DestroyWindow", settingsSaved);
     EXPECT_LT(find, version);

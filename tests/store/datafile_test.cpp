@@ -94,8 +94,7 @@ Bytes DefaultMenusImage()
 TEST_F(DataFileTest, WithoutAFileTheDefaultMenusAreBuiltAndSavedFieldByField)
 {
     LoadMenuList();
-    EXPECT_EQ(DescribeMenus(),
-              "&Apps:Visual &C++ v4.0,&Word v7.0|&Games:&Minesweeper,&Solitaire");
+    EXPECT_EQ(DescribeMenus(), "&Apps:Visual &C++ v4.0,&Word v7.0|&Games:&Minesweeper,&Solitaire");
     EXPECT_FALSE(FileExists("apps.tx"));
     EXPECT_EQ(fw::CallCount("GetWindowsDirectoryA"), 2);
 
@@ -124,14 +123,10 @@ TEST_F(DataFileTest, OnlyAMissingFileGivesTheDefaultsAndAFailedReadIsNoEnd)
         int skip;  // reads: three buffers, then the one that finds the end
         const char* fatal;
     } cases[] = {
-        {"CreateFileA", ERROR_FILE_NOT_FOUND, 0, nullptr},
-        {"CreateFileA", ERROR_PATH_NOT_FOUND, 0, nullptr},
-        {"CreateFileA", ERROR_SHARING_VIOLATION, 0, OPEN_TEXT},
-        {"CreateFileA", ERROR_ACCESS_DENIED, 0, OPEN_TEXT},
-        {"CreateFileA", ERROR_BAD_NETPATH, 0, OPEN_TEXT},
-        {"ReadFile", ERROR_READ_FAULT, 0, READ_TEXT},
-        {"ReadFile", ERROR_READ_FAULT, 1, READ_TEXT},
-        {"ReadFile", ERROR_READ_FAULT, 3, READ_TEXT},
+        {"CreateFileA", ERROR_FILE_NOT_FOUND, 0, nullptr},      {"CreateFileA", ERROR_PATH_NOT_FOUND, 0, nullptr},
+        {"CreateFileA", ERROR_SHARING_VIOLATION, 0, OPEN_TEXT}, {"CreateFileA", ERROR_ACCESS_DENIED, 0, OPEN_TEXT},
+        {"CreateFileA", ERROR_BAD_NETPATH, 0, OPEN_TEXT},       {"ReadFile", ERROR_READ_FAULT, 0, READ_TEXT},
+        {"ReadFile", ERROR_READ_FAULT, 1, READ_TEXT},           {"ReadFile", ERROR_READ_FAULT, 3, READ_TEXT},
     };
     ASSERT_GT(ManyEntriesImage().size(), 2u * 64 * 1024);
     ASSERT_LT(ManyEntriesImage().size(), 3u * 64 * 1024);
@@ -285,12 +280,9 @@ TEST_F(DataFileTest, FilesThisProgramDidNotWriteEndThroughTheFatalBox)
     PutMenu(truncatedApp, "M", 1);
     truncatedApp.insert(truncatedApp.end(), 100, 'x');
     const Case cases[] = {
-        {"version 99", Version(99), OLD_TEXT},
-        {"version 101", Version(101), OLD_TEXT},
-        {"only two bytes", {100, 0}, OLD_TEXT},
-        {"count 3, two entries", shortCount, CORRUPT_TEXT},
-        {"negative count", negative, CORRUPT_TEXT},
-        {"entry cut short", truncatedApp, CORRUPT_TEXT},
+        {"version 99", Version(99), OLD_TEXT},      {"version 101", Version(101), OLD_TEXT},
+        {"only two bytes", {100, 0}, OLD_TEXT},     {"count 3, two entries", shortCount, CORRUPT_TEXT},
+        {"negative count", negative, CORRUPT_TEXT}, {"entry cut short", truncatedApp, CORRUPT_TEXT},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -359,8 +351,8 @@ TEST_F(DataFileTest, AFailedSaveLeavesTheOldFileWholeAndSaysSo)
     };
     // Writes: the first buffer, a middle one, the last. The replace is tried
     // again while the file may be held, so it fails for good.
-    const Step steps[] = {{"CreateFileA", 0, 1}, {"WriteFile", 0, 1},       {"WriteFile", 1, 1},
-                          {"WriteFile", 2, 1},   {"FlushFileBuffers", 0, 1}, {"CloseHandle", 0, 1},
+    const Step steps[] = {{"CreateFileA", 0, 1},  {"WriteFile", 0, 1},        {"WriteFile", 1, 1},
+                          {"WriteFile", 2, 1},    {"FlushFileBuffers", 0, 1}, {"CloseHandle", 0, 1},
                           {"MoveFileExA", 0, -1}, {"short write", 2, 1}};
     std::string many;
     for (const std::string& name : EntryNames(MANY))

@@ -90,9 +90,9 @@ TEST_F(MenuListTest, FindsTakeTheFirstMatchAndWarnWhenNoneMatches)
     EXPECT_EQ(FindAppItem(first, "-------"), nullptr);  // the separator label, silently
     EXPECT_EQ(FindAppItem(nullptr, "x"), nullptr);
     EXPECT_EQ(FindAppItem(nullptr, "-------"), nullptr);
-    EXPECT_EQ(BoxTexts(), (std::vector<std::string>{"Menu not found in linked list!",
-                                                    "Menu not found in linked list!",
-                                                    "Application not found in linked list!"}));
+    EXPECT_EQ(BoxTexts(),
+              (std::vector<std::string>{"Menu not found in linked list!", "Menu not found in linked list!",
+                                        "Application not found in linked list!"}));
     EXPECT_EQ(fw::MessageBoxes()[0].title, "Tolvex");
     EXPECT_EQ(fw::MessageBoxes()[0].style, static_cast<UINT>(MB_ICONWARNING));
 }

@@ -3,9 +3,8 @@
 namespace {
 
 const char KEY[] = "Software\\Tolvex";
-const char FIRST_RUN_TEXT[] =
-    "Thanks for trying Tolvex!  If you find\nany bugs, please report them to\r\n"
-    "tolvex-bugs@example.org!";
+const char FIRST_RUN_TEXT[] = "Thanks for trying Tolvex!  If you find\nany bugs, please report them to\r\n"
+                              "tolvex-bugs@example.org!";
 const char CORRUPT_TEXT[] = "Corrupt registry data.  Deleting\nand installing default data";
 
 Bytes Record(int32_t stayOnTop, int32_t chime, int32_t reserved, const std::string& wav)
@@ -85,8 +84,8 @@ TEST_F(UserVarsTest, AValueOfAnyOtherSizeOrTypeIsReplacedByTheDefaults)
     const struct {
         DWORD type;
         size_t size;
-    } cases[] = {{REG_BINARY, 0},  {REG_BINARY, 4}, {REG_BINARY, 91},  {REG_BINARY, 93}, {REG_BINARY, 200},
-                 {REG_SZ, 92},     {REG_DWORD, 4},  {REG_DWORD, 92},   {REG_NONE, 92},   {8, 92}};
+    } cases[] = {{REG_BINARY, 0}, {REG_BINARY, 4}, {REG_BINARY, 91}, {REG_BINARY, 93}, {REG_BINARY, 200},
+                 {REG_SZ, 92},    {REG_DWORD, 4},  {REG_DWORD, 92},  {REG_NONE, 92},   {8, 92}};
     for (const auto& c : cases) {
         SCOPED_TRACE(std::to_string(c.type) + " " + std::to_string(c.size));
         fw::Reset();

@@ -15,8 +15,8 @@
 #define SE_ERR_DDEBUSY 30
 #define SE_ERR_NOASSOC 31
 
-HINSTANCE WINAPI ShellExecuteA(HWND hwnd, LPCSTR lpOperation, LPCSTR lpFile, LPCSTR lpParameters,
-                               LPCSTR lpDirectory, INT nShowCmd);
+HINSTANCE WINAPI ShellExecuteA(HWND hwnd, LPCSTR lpOperation, LPCSTR lpFile, LPCSTR lpParameters, LPCSTR lpDirectory,
+                               INT nShowCmd);
 
 #define ABM_NEW 0x00000000
 #define ABM_REMOVE 0x00000001
