@@ -46,6 +46,18 @@ void TolvexTest::ResetPlatform()
     g_dataFileVersion = DATAFILE_VERSION;
     g_userVars = UserVars{};
     fw::SetMenuResource(IDR_BARMENU, MakeBarMenuTemplate);
+    // The controls of the program's dialog templates that its code reaches by id.
+    fw::SetDialogControls(IDD_EDITMENUS,
+                          {{IDC_MENULIST, "ListBox"},
+                           {IDC_APPLIST, "ListBox"},
+                           {IDC_DELMENU, "Button"},
+                           {IDC_DELITEM, "Button"},
+                           {IDC_SEPARATOR, "Button"}});
+    fw::SetDialogControls(IDD_MENUSETUP, {{IDC_MENUNAME, "Edit"}});
+    fw::SetDialogControls(
+        IDD_APPSETUP,
+        {{IDC_APPNAME, "Edit"}, {IDC_APPPATH, "Edit"}, {IDC_APPWORKDIR, "Edit"}, {IDC_APPPARAMS, "Edit"}});
+    fw::SetDialogControls(IDD_OPTIONS, {{IDC_STAYONTOP, "Button"}, {IDC_CHIME, "Button"}, {IDC_WAVPATH, "Edit"}});
 }
 
 void TolvexTest::TearDown()

@@ -11,22 +11,11 @@ namespace {
 
 class DialogTest : public TolvexTest {
 protected:
-    // The controls of the three templates, and setup dialogs that the user
-    // cancels at once.
+    // Setup dialogs that the user cancels at once.
     void ResetPlatform() override
     {
         TolvexTest::ResetPlatform();
         setupOpened_ = 0;
-        fw::SetDialogControls(IDD_EDITMENUS,
-                              {{IDC_MENULIST, "ListBox"},
-                               {IDC_APPLIST, "ListBox"},
-                               {IDC_DELMENU, "Button"},
-                               {IDC_DELITEM, "Button"},
-                               {IDC_SEPARATOR, "Button"}});
-        fw::SetDialogControls(IDD_MENUSETUP, {{IDC_MENUNAME, "Edit"}});
-        fw::SetDialogControls(
-            IDD_APPSETUP,
-            {{IDC_APPNAME, "Edit"}, {IDC_APPPATH, "Edit"}, {IDC_APPWORKDIR, "Edit"}, {IDC_APPPARAMS, "Edit"}});
         for (int id : {IDD_MENUSETUP, IDD_APPSETUP})
             fw::SetDialogDriver(id, [this, id](HWND dialog) {
                 setupOpened_ = id;

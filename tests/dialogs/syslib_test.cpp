@@ -75,8 +75,6 @@ TEST_F(SystemLibraryTest, ALibraryThatCannotBeLoadedGivesItsCallersWarning)
             ResetPlatform();
             g_hwndBar = fw::CreateTestWindow("Bar", "Tolvex");
             g_hBarMenu = MakeBarMenuTemplate();
-            fw::SetDialogControls(IDD_OPTIONS,
-                                  {{IDC_WAVPATH, "Edit"}, {IDC_CHIME, "Button"}, {IDC_STAYONTOP, "Button"}});
             fw::SetDialogControls(999, {{IDC_APPPATH, "Edit"}});
             CopyText(g_userVars.wavPath, sizeof g_userVars.wavPath, "gong.wav");
             fw::SetShellExecuteResult(33);

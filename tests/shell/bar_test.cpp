@@ -246,7 +246,6 @@ TEST_F(BarTest, TheOptionsDialogStoresWhatItShowsAndMovesTheBarOnlyOnAChange)
         g_userVars.stayOnTop = c.onTop;
         CopyText(g_userVars.wavPath, sizeof g_userVars.wavPath, "c:\\old.wav");
         StartBar({});
-        fw::SetDialogControls(IDD_OPTIONS, {{IDC_STAYONTOP, "Button"}, {IDC_CHIME, "Button"}, {IDC_WAVPATH, "Edit"}});
         fw::SetDialogDriver(IDD_OPTIONS, [&](HWND dialog) {
             CheckDlgButton(dialog, IDC_STAYONTOP, c.boxOnTop);
             CheckDlgButton(dialog, IDC_CHIME, c.boxChime);

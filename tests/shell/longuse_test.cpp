@@ -30,17 +30,6 @@ void Press(HWND dialog, int id, WORD notification = BN_CLICKED)
 // everything each of them takes: after the first round, nothing grows.
 TEST_F(BarTest, LongUseHoldsNoMoreThanTheFirstRoundDid)
 {
-    fw::SetDialogControls(IDD_EDITMENUS,
-                          {{IDC_MENULIST, "ListBox"},
-                           {IDC_APPLIST, "ListBox"},
-                           {IDC_DELMENU, "Button"},
-                           {IDC_DELITEM, "Button"},
-                           {IDC_SEPARATOR, "Button"}});
-    fw::SetDialogControls(IDD_MENUSETUP, {{IDC_MENUNAME, "Edit"}});
-    fw::SetDialogControls(
-        IDD_APPSETUP,
-        {{IDC_APPNAME, "Edit"}, {IDC_APPPATH, "Edit"}, {IDC_APPWORKDIR, "Edit"}, {IDC_APPPARAMS, "Edit"}});
-    fw::SetDialogControls(IDD_OPTIONS, {{IDC_STAYONTOP, "Button"}, {IDC_CHIME, "Button"}, {IDC_WAVPATH, "Edit"}});
     for (int id : {IDD_MENUSETUP, IDD_APPSETUP, IDD_OPTIONS})
         fw::SetDialogDriver(id, [](HWND dialog) { Press(dialog, IDCANCEL); });
     fw::SetDialogDriver(IDD_ABOUT, [](HWND dialog) { Press(dialog, IDOK); });
