@@ -37,6 +37,12 @@ void FormatClockText(const SYSTEMTIME& time, char text[CLOCK_TEXT_SIZE]);
 // 0 when the clock item could not be changed.
 int UpdateClock();
 
+// Starts a WAV file playing in the background with SND_FILENAME | SND_ASYNC
+// and any further flags; the sound library is loaded when first needed.
+// 0 when it cannot be played, which callers report with WAV_FAILED_TEXT.
+int PlayWavFile(const char* path, DWORD flags);
+extern const char WAV_FAILED_TEXT[];
+
 int LaunchApp(const AppItem* app);
 
 // COM on the bar's thread for the shell: started once before the first

@@ -8,6 +8,14 @@
 #include "base/text.h"
 #include "resources/resource.h"
 
+const char WAV_FAILED_TEXT[] = "Error playing WAV file.\nCheck path and filename.";
+
+int PlayWavFile(const char* path, DWORD flags)
+{
+    auto playSound = SystemProc<decltype(&PlaySoundA)>("winmm.dll", "PlaySoundA");
+    return playSound && playSound(path, NULL, SND_FILENAME | SND_ASYNC | flags);
+}
+
 // "h:mm AM" on a 12-hour clock: hour 0 shows as 12, no leading zero.
 void FormatClockText(const SYSTEMTIME& time, char text[CLOCK_TEXT_SIZE])
 {
@@ -28,10 +36,7 @@ int UpdateClock()
     if (!ModifyMenuA(g_hBarMenu, IDM_CLOCK, MF_BYCOMMAND | MF_STRING | MF_DISABLED | MF_HELP, IDM_CLOCK, text))
         return 0;
     DrawMenuBar(g_hwndBar);
-    if (g_userVars.chime && now.wMinute == 0) {
-        auto playSound = SystemProc<decltype(&PlaySoundA)>("winmm.dll", "PlaySoundA");
-        if (!playSound || !playSound(g_userVars.wavPath, NULL, SND_FILENAME | SND_ASYNC))
-            ShowWarning("Error playing WAV file.\nCheck path and filename.");
-    }
+    if (g_userVars.chime && now.wMinute == 0 && !PlayWavFile(g_userVars.wavPath, 0))
+        ShowWarning(WAV_FAILED_TEXT);
     return 1;
 }

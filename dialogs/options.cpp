@@ -5,8 +5,8 @@
 
 #include <mmsystem.h>
 
+#include "barmenu/barmenu.h"
 #include "base/report.h"
-#include "base/syslib.h"
 #include "base/text.h"
 #include "resources/resource.h"
 
@@ -53,10 +53,9 @@ static void TestSound(HWND dialog)
         return;
     }
     DWORD attributes = GetFileAttributesA(wavPath);
-    auto playSound = SystemProc<decltype(&PlaySoundA)>("winmm.dll", "PlaySoundA");
-    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) || !playSound ||
-        !playSound(wavPath, NULL, SND_FILENAME | SND_ASYNC | SND_NODEFAULT))
-        ShowWarning("Error playing WAV file.\nCheck path and filename.");
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) ||
+        !PlayWavFile(wavPath, SND_NODEFAULT))
+        ShowWarning(WAV_FAILED_TEXT);
 }
 
 INT_PTR CALLBACK OptionsProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
