@@ -1,87 +1,79 @@
 #include "tests/support.h"
 
-#include <limits.h>
-#include <stdlib.h>
-#include <unistd.h>
-
-#include <filesystem>
 #include <fstream>
 #include <iterator>
 
 #include "resources/resource.h"
-#include "base/text.h"
+
+namespace {
+
+void DeleteTree(const std::string& folder)
+{
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            std::string name = found.cFileName;
+            if (name == "." || name == "..")
+                continue;
+            std::string path = folder + name;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                DeleteTree(path + "\\");
+            } else {
+                SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileA(path.c_str());
+            }
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    RemoveDirectoryA(folder.c_str());
+}
+
+}  // namespace
 
 void TolvexTest::SetUp()
 {
-    ResetPlatform();
+    seam::Install();
+    seam::Reset();
+    char dir[MAX_PATH];
+    GetCurrentDirectoryA(sizeof dir, dir);
+    oldDir_ = dir;
+    char temp[MAX_PATH];
+    GetTempPathA(sizeof temp, temp);
+    static int serial = 0;
+    folder_ = std::string(temp) + "tolvex-test-" + std::to_string(GetCurrentProcessId()) + "-" +
+        std::to_string(++serial) + "\\";
+    ASSERT_TRUE(CreateDirectoryA(folder_.c_str(), NULL));
+    ASSERT_TRUE(SetCurrentDirectoryA(folder_.c_str()));
+    RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Tolvex");
 
-    char buf[PATH_MAX];
-    ASSERT_NE(getcwd(buf, sizeof buf), nullptr);
-    oldDir_ = buf;
-    char pattern[] = "/tmp/tolvex-test-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    tempDir_ = pattern;
-    ASSERT_EQ(chdir(tempDir_.c_str()), 0);
-    ResolveDataFilePath();
-}
-
-void TolvexTest::ResetPlatform()
-{
-    // Program state that outlives a bar: ended on the old platform first.
-    EndLaunchCom();
-    ForgetAppBar();
-    fw::Reset();
-    g_menuHead = NULL;
-    g_commandHead = NULL;
-    g_popupHead = NULL;
-    g_hBarMenu = NULL;
+    g_hInstance = GetModuleHandleA(NULL);
     g_hwndBar = NULL;
-    g_hIcon = NULL;
-    g_hHook = NULL;
-    g_taskbarCreatedMessage = 0;
-    g_hInstance = fw::ExeInstance();
     g_fatalErrorBegun = false;
     SetFatalTeardown(TearDownBar);
     g_newShell = 1;
     g_dataFileVersion = DATAFILE_VERSION;
     g_userVars = UserVars{};
-    fw::SetMenuResource(IDR_BARMENU, MakeBarMenuTemplate);
-    // The controls of the program's dialog templates that its code reaches by id.
-    fw::SetDialogControls(IDD_EDITMENUS,
-                          {{IDC_MENULIST, "ListBox"},
-                           {IDC_APPLIST, "ListBox"},
-                           {IDC_DELMENU, "Button"},
-                           {IDC_DELITEM, "Button"},
-                           {IDC_SEPARATOR, "Button"}});
-    fw::SetDialogControls(IDD_MENUSETUP, {{IDC_MENUNAME, "Edit"}});
-    fw::SetDialogControls(
-        IDD_APPSETUP,
-        {{IDC_APPNAME, "Edit"}, {IDC_APPPATH, "Edit"}, {IDC_APPWORKDIR, "Edit"}, {IDC_APPPARAMS, "Edit"}});
-    fw::SetDialogControls(IDD_OPTIONS, {{IDC_STAYONTOP, "Button"}, {IDC_CHIME, "Button"}, {IDC_WAVPATH, "Edit"}});
+    ResolveDataFilePath();
 }
 
 void TolvexTest::TearDown()
 {
-    // Records of one test must not leak into the next one's heap count.
+    // What a test left of the bar goes as at Exit, unsaved.
     ClearBarMenus();
     FreeAllMenus();
-    ASSERT_EQ(chdir(oldDir_.c_str()), 0);
-    std::filesystem::remove_all(tempDir_);
-}
-
-HMENU TolvexTest::MakeBarMenuTemplate()
-{
-    HMENU bar = CreateMenu();
-    HMENU commands = CreatePopupMenu();
-    AppendMenuA(commands, MF_STRING, IDM_EDITMENUS, "&Edit Menus...");
-    AppendMenuA(commands, MF_STRING, IDM_OPTIONS, "&Options...");
-    AppendMenuA(commands, MF_SEPARATOR, 0, NULL);
-    AppendMenuA(commands, MF_STRING, IDM_ABOUT, "&About Tolvex...");
-    AppendMenuA(commands, MF_STRING, IDM_EXIT, "E&xit Tolvex");
-    AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(commands), "\xA7");
-    AppendMenuA(bar, MF_STRING, 0, "");
-    AppendMenuA(bar, MF_STRING | MF_HELP | MF_DISABLED, IDM_CLOCK, "Time");
-    return bar;
+    if (g_hwndBar && IsWindow(g_hwndBar))
+        TearDownBar();
+    RemoveMaximizeHook();
+    EndLaunchCom();
+    g_hwndBar = NULL;
+    g_hBarMenu = NULL;
+    MSG msg;
+    while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE))
+        ;  // a quit or a close left for a loop that no longer runs
+    seam::Reset();
+    SetCurrentDirectoryA(oldDir_.c_str());
+    DeleteTree(folder_);
 }
 
 void TolvexTest::MakeMenus(const std::vector<MenuSpec>& menus)
@@ -116,6 +108,27 @@ std::string TolvexTest::DescribeMenus()
     return out;
 }
 
+void TolvexTest::StartBar()
+{
+    ASSERT_TRUE(RegisterBarClass() || GetLastError() == ERROR_CLASS_ALREADY_EXISTS);
+    LoadHookLibrary();
+    ASSERT_TRUE(CreateBar());
+    Pump();
+}
+
+void TolvexTest::Pump()
+{
+    MSG msg;
+    while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            PostQuitMessage(static_cast<int>(msg.wParam));  // for the test to see
+            return;
+        }
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+}
+
 Bytes TolvexTest::ReadFileBytes(const std::string& name)
 {
     std::ifstream in(name, std::ios::binary);
@@ -130,41 +143,17 @@ void TolvexTest::WriteFileBytes(const std::string& name, const Bytes& data)
 
 bool TolvexTest::FileExists(const std::string& name)
 {
-    return std::filesystem::exists(name);
+    return GetFileAttributesA(name.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-std::vector<std::string> TolvexTest::BoxTexts()
+std::vector<std::string> MenuTexts(HMENU menu)
 {
     std::vector<std::string> texts;
-    for (const fw::MessageBoxCall& box : fw::MessageBoxes())
-        texts.push_back(box.text);
-    return texts;
-}
-
-void TolvexTest::ExpectProcessEnds(const std::function<void()>& run)
-{
-    try {
-        run();
-        ADD_FAILURE() << "the program went on";
-    } catch (const fw::ProcessExit& exit) {
-        EXPECT_EQ(exit.code, 0u);
+    int n = GetMenuItemCount(menu);
+    for (int i = 0; i < n; i++) {
+        char text[256] = "";
+        GetMenuStringA(menu, static_cast<UINT>(i), text, sizeof text, MF_BYPOSITION);
+        texts.push_back(text);
     }
-}
-
-void PutLE32(Bytes& out, uint32_t value)
-{
-    for (int i = 0; i < 4; i++)
-        out.push_back(static_cast<uint8_t>(value >> (8 * i)));
-}
-
-void PutField(Bytes& out, const std::string& text, size_t size)
-{
-    Bytes field(size, 0);
-    std::copy(text.begin(), text.end(), field.begin());
-    out.insert(out.end(), field.begin(), field.end());
-}
-
-uint32_t GetLE32(const Bytes& in, size_t at)
-{
-    return in[at] | in[at + 1] << 8 | in[at + 2] << 16 | static_cast<uint32_t>(in[at + 3]) << 24;
+    return texts;
 }

@@ -1,33 +1,27 @@
-// Shared fixture of the host tests: a fresh platform, fresh program state
-// and a fresh temporary working directory for every test.
+// Shared fixture of the in-process tests: the program's code against the
+// real system, with the test seam installed. Every test starts in a fresh
+// temporary folder, with no settings key, no bar and no menus.
 #pragma once
 #include <gtest/gtest.h>
 
-#include <cstdint>
-#include <functional>
 #include <string>
 #include <vector>
 
 #include "barmenu/barmenu.h"
-#include "shell/shell.h"
 #include "base/text.h"
+#include "shell/shell.h"
 #include "store/store.h"
-#include "tests/fakewin/fakewin.h"
-
-using Bytes = std::vector<uint8_t>;
+#include "tests/bytes.h"
+#include "tests/seam/driver.h"
+#include "tests/seam/seam.h"
 
 class TolvexTest : public ::testing::Test {
 protected:
     void SetUp() override;
     void TearDown() override;
-    // A freshly booted platform and fresh program state, for a test that
-    // walks through several cases; the working directory stays.
-    virtual void ResetPlatform();
 
-    // Builds the bar's menu template, as resource 105 holds it.
-    static HMENU MakeBarMenuTemplate();
-
-    // A menu list from a compact description: {"&Menu", {"app", "app", ...}}.
+    // A menu list from a compact description: {"&Menu", {"app", "app", ...}};
+    // each entry's path is "c:\<name>.exe".
     struct MenuSpec {
         std::string name;
         std::vector<std::string> apps;
@@ -36,21 +30,23 @@ protected:
     // Names of the menu list as "Menu:app,app|Menu2:..." for compact comparison.
     static std::string DescribeMenus();
 
+    // The bar as start-up makes it, over the menus there are.
+    static void StartBar();
+    // Dispatches what waits in the thread's queue.
+    static void Pump();
+
     static Bytes ReadFileBytes(const std::string& name);
     static void WriteFileBytes(const std::string& name, const Bytes& data);
     static bool FileExists(const std::string& name);
-
-    // Texts of the message boxes shown so far, in order.
-    static std::vector<std::string> BoxTexts();
-
-    // Runs what must end the process, and checks that it ends with code 0.
-    static void ExpectProcessEnds(const std::function<void()>& run);
+    // The fresh folder the test runs in, with a trailing backslash.
+    const std::string& Folder() const
+    {
+        return folder_;
+    }
 
 private:
-    std::string oldDir_, tempDir_;
+    std::string oldDir_, folder_;
 };
 
-// Little-endian helpers for building and checking data file images.
-void PutLE32(Bytes& out, uint32_t value);
-void PutField(Bytes& out, const std::string& text, size_t size);
-uint32_t GetLE32(const Bytes& in, size_t at);
+// The texts of a menu's items, by position ("" for a separator).
+std::vector<std::string> MenuTexts(HMENU menu);

@@ -1,0 +1,448 @@
+#include "tests/seam/seam.h"
+
+#include <gtest/gtest.h>
+#include <mmsystem.h>
+#include <string.h>
+
+#include <map>
+
+namespace seam {
+namespace {
+
+struct Failure {
+    int from = 0, to = 0;  // the failing calls, counted from 1
+    DWORD error = 0;
+};
+
+struct State {
+    std::map<std::string, int> calls;
+    std::map<std::string, Failure> failures;
+    std::vector<Box> boxes;
+    std::vector<int> answers;
+    std::function<void(const Box&)> onBox;
+    bool timeSet = false;
+    SYSTEMTIME time = {};
+    std::vector<Launch> launches;
+    UINT_PTR shellResult = 42;
+    std::vector<Sound> sounds;
+    BOOL playResult = TRUE;
+    std::function<BOOL(OPENFILENAMEA*)> openDialog;
+    int openDialogs = 0;
+    std::vector<AppBarCall> appBarCalls;
+    std::function<UINT_PTR(DWORD, APPBARDATA*)> appBar;
+    int wow64 = -1;
+    int comStarts = 0, comEnds = 0;
+};
+State s;
+DWORD s_exitThread = 0;  // the thread of RunToExit, 0 when none runs
+int s_exitCode = -1;
+
+// Counts the call and tells whether it is to fail now.
+bool ShouldFail(const char* call)
+{
+    int n = ++s.calls[call];
+    auto it = s.failures.find(call);
+    if (it == s.failures.end() || n < it->second.from || n > it->second.to)
+        return false;
+    SetLastError(it->second.error);
+    return true;
+}
+
+std::string Text(const char* text)
+{
+    return text ? text : "";
+}
+
+}  // namespace
+
+// ---- the replaced imports -----------------------------------------------------
+
+// Each failable call: the real one unless a test asked it to fail.
+#define SEAM_FAILABLES(X)                                                                                          \
+    X(HANDLE, INVALID_HANDLE_VALUE, CreateFileA,                                                                   \
+      (LPCSTR a, DWORD b, DWORD c, LPSECURITY_ATTRIBUTES d, DWORD e, DWORD f, HANDLE g), (a, b, c, d, e, f, g))   \
+    X(HANDLE, INVALID_HANDLE_VALUE, CreateFileW,                                                                   \
+      (LPCWSTR a, DWORD b, DWORD c, LPSECURITY_ATTRIBUTES d, DWORD e, DWORD f, HANDLE g), (a, b, c, d, e, f, g))  \
+    X(BOOL, FALSE, ReadFile, (HANDLE a, LPVOID b, DWORD c, LPDWORD d, LPOVERLAPPED e), (a, b, c, d, e))            \
+    X(BOOL, FALSE, WriteFile, (HANDLE a, LPCVOID b, DWORD c, LPDWORD d, LPOVERLAPPED e), (a, b, c, d, e))          \
+    X(BOOL, FALSE, FlushFileBuffers, (HANDLE a), (a))                                                              \
+    X(BOOL, FALSE, MoveFileExA, (LPCSTR a, LPCSTR b, DWORD c), (a, b, c))                                          \
+    X(BOOL, FALSE, MoveFileExW, (LPCWSTR a, LPCWSTR b, DWORD c), (a, b, c))                                        \
+    X(BOOL, FALSE, DeleteFileA, (LPCSTR a), (a))                                                                   \
+    X(BOOL, FALSE, DeleteFileW, (LPCWSTR a), (a))                                                                  \
+    X(DWORD, INVALID_FILE_ATTRIBUTES, GetFileAttributesA, (LPCSTR a), (a))                                         \
+    X(DWORD, INVALID_FILE_ATTRIBUTES, GetFileAttributesW, (LPCWSTR a), (a))                                        \
+    X(DWORD, 0, GetFullPathNameA, (LPCSTR a, DWORD b, LPSTR c, LPSTR* d), (a, b, c, d))                            \
+    X(DWORD, 0, GetFullPathNameW, (LPCWSTR a, DWORD b, LPWSTR c, LPWSTR* d), (a, b, c, d))                         \
+    X(LPVOID, NULL, HeapAlloc, (HANDLE a, DWORD b, SIZE_T c), (a, b, c))                                           \
+    X(UINT, 0, GetWindowsDirectoryA, (LPSTR a, UINT b), (a, b))                                                    \
+    X(UINT, 0, GetSystemDirectoryA, (LPSTR a, UINT b), (a, b))                                                     \
+    X(DWORD, 0, GetCurrentDirectoryA, (DWORD a, LPSTR b), (a, b))                                                  \
+    X(BOOL, FALSE, SetCurrentDirectoryA, (LPCSTR a), (a))                                                          \
+    X(DWORD, 0, GetModuleFileNameA, (HMODULE a, LPSTR b, DWORD c), (a, b, c))                                      \
+    X(DWORD, 0, GetModuleFileNameW, (HMODULE a, LPWSTR b, DWORD c), (a, b, c))                                     \
+    X(HMODULE, NULL, LoadLibraryA, (LPCSTR a), (a))                                                                \
+    X(HMODULE, NULL, LoadLibraryExA, (LPCSTR a, HANDLE b, DWORD c), (a, b, c))                                     \
+    X(HMODULE, NULL, LoadLibraryExW, (LPCWSTR a, HANDLE b, DWORD c), (a, b, c))                                    \
+    X(BOOL, FALSE, GetVersionExA, (LPOSVERSIONINFOA a), (a))                                                       \
+    X(HANDLE, NULL, CreateMutexW, (LPSECURITY_ATTRIBUTES a, BOOL b, LPCWSTR c), (a, b, c))                         \
+    X(ATOM, 0, RegisterClassA, (const WNDCLASSA* a), (a))                                                          \
+    X(HWND, NULL, CreateWindowExA,                                                                                 \
+      (DWORD a, LPCSTR b, LPCSTR c, DWORD d, int e, int f, int g, int h, HWND i, HMENU j, HINSTANCE k, LPVOID l), \
+      (a, b, c, d, e, f, g, h, i, j, k, l))                                                                        \
+    X(HMENU, NULL, CreateMenu, (), ())                                                                             \
+    X(HMENU, NULL, CreatePopupMenu, (), ())                                                                        \
+    X(BOOL, FALSE, AppendMenuA, (HMENU a, UINT b, UINT_PTR c, LPCSTR d), (a, b, c, d))                             \
+    X(BOOL, FALSE, InsertMenuA, (HMENU a, UINT b, UINT c, UINT_PTR d, LPCSTR e), (a, b, c, d, e))                  \
+    X(BOOL, FALSE, ModifyMenuA, (HMENU a, UINT b, UINT c, UINT_PTR d, LPCSTR e), (a, b, c, d, e))                  \
+    X(BOOL, FALSE, SetMenuItemInfoA, (HMENU a, UINT b, BOOL c, LPCMENUITEMINFOA d), (a, b, c, d))                  \
+    X(HHOOK, NULL, SetWindowsHookExA, (int a, HOOKPROC b, HINSTANCE c, DWORD d), (a, b, c, d))                     \
+    X(INT_PTR, -1, DialogBoxParamA, (HINSTANCE a, LPCSTR b, HWND c, DLGPROC d, LPARAM e), (a, b, c, d, e))         \
+    X(UINT_PTR, 0, SetTimer, (HWND a, UINT_PTR b, UINT c, TIMERPROC d), (a, b, c, d))                              \
+    X(BOOL, FALSE, RegisterHotKey, (HWND a, int b, UINT c, UINT d), (a, b, c, d))                                  \
+    X(LONG, ERROR_ACCESS_DENIED, RegCreateKeyExA,                                                                  \
+      (HKEY a, LPCSTR b, DWORD c, LPSTR d, DWORD e, REGSAM f, LPSECURITY_ATTRIBUTES g, PHKEY h, LPDWORD i),        \
+      (a, b, c, d, e, f, g, h, i))                                                                                 \
+    X(LONG, ERROR_ACCESS_DENIED, RegOpenKeyExA, (HKEY a, LPCSTR b, DWORD c, REGSAM d, PHKEY e), (a, b, c, d, e))   \
+    X(LONG, ERROR_ACCESS_DENIED, RegQueryValueExA, (HKEY a, LPCSTR b, LPDWORD c, LPDWORD d, LPBYTE e, LPDWORD f),  \
+      (a, b, c, d, e, f))                                                                                          \
+    X(LONG, ERROR_ACCESS_DENIED, RegSetValueExA, (HKEY a, LPCSTR b, DWORD c, DWORD d, const BYTE* e, DWORD f),     \
+      (a, b, c, d, e, f))
+
+// A failing registry call reports its error as its result, not as the
+// last error: the one given to Fail becomes the result.
+template <typename R>
+static R FailureResult(R fail)
+{
+    return fail;
+}
+template <>
+LONG FailureResult<LONG>(LONG)
+{
+    return static_cast<LONG>(GetLastError());
+}
+
+#define SEAM_DEFINE(R, fail, name, params, args)                     \
+    static R(WINAPI* Real_##name) params = NULL;                     \
+    static R WINAPI Seam_##name params                               \
+    {                                                                \
+        if (ShouldFail(#name))                                       \
+            return FailureResult<R>(fail);                           \
+        return Real_##name args;                                     \
+    }
+SEAM_FAILABLES(SEAM_DEFINE)
+
+static int WINAPI Seam_MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type)
+{
+    MSG quit;
+    bool quitPending = PeekMessageA(&quit, NULL, WM_QUIT, WM_QUIT, PM_NOREMOVE) != 0;
+    Box box = {owner, Text(text), Text(caption), type, quitPending};
+    s.boxes.push_back(box);
+    int answer = (type & MB_TYPEMASK) == MB_YESNO ? IDYES : IDOK;
+    if (!s.answers.empty()) {
+        answer = s.answers.front();
+        s.answers.erase(s.answers.begin());
+    }
+    if (s.onBox) {
+        auto action = s.onBox;  // it may set another one
+        action(box);
+    }
+    return answer;
+}
+
+static void(WINAPI* Real_GetLocalTime)(LPSYSTEMTIME) = NULL;
+static void WINAPI Seam_GetLocalTime(LPSYSTEMTIME time)
+{
+    Real_GetLocalTime(time);
+    if (s.timeSet) {
+        time->wHour = s.time.wHour;
+        time->wMinute = s.time.wMinute;
+        time->wSecond = s.time.wSecond;
+        time->wMilliseconds = 0;
+    }
+}
+
+static void(WINAPI* Real_ExitProcess)(UINT) = NULL;
+static void WINAPI Seam_ExitProcess(UINT code)
+{
+    if (s_exitThread && GetCurrentThreadId() == s_exitThread) {
+        s_exitCode = static_cast<int>(code);
+        ExitThread(0);
+    }
+    Real_ExitProcess(code);
+}
+
+// ---- what the program loads lazily ----------------------------------------------
+
+static HINSTANCE WINAPI Seam_ShellExecuteA(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR params, LPCSTR dir, INT show)
+{
+    s.launches.push_back({owner, Text(verb), Text(file), Text(params), Text(dir), show});
+    return reinterpret_cast<HINSTANCE>(s.shellResult);
+}
+
+static BOOL WINAPI Seam_PlaySoundA(LPCSTR sound, HMODULE, DWORD flags)
+{
+    s.sounds.push_back({Text(sound), flags});
+    return s.playResult;
+}
+
+static BOOL WINAPI Seam_GetOpenFileNameA(LPOPENFILENAMEA request)
+{
+    s.openDialogs++;
+    return s.openDialog ? s.openDialog(request) : FALSE;
+}
+
+static UINT_PTR(WINAPI* Real_SHAppBarMessage)(DWORD, PAPPBARDATA) = NULL;
+static UINT_PTR WINAPI Seam_SHAppBarMessage(DWORD message, PAPPBARDATA data)
+{
+    s.appBarCalls.push_back({message, *data});
+    if (s.appBar)
+        return s.appBar(message, data);
+    return Real_SHAppBarMessage ? Real_SHAppBarMessage(message, data) : 0;
+}
+
+static HRESULT(WINAPI* Real_CoInitializeEx)(LPVOID, DWORD) = NULL;
+static HRESULT WINAPI Seam_CoInitializeEx(LPVOID reserved, DWORD flags)
+{
+    s.comStarts++;
+    return Real_CoInitializeEx(reserved, flags);
+}
+
+static void(WINAPI* Real_CoUninitialize)() = NULL;
+static void WINAPI Seam_CoUninitialize()
+{
+    s.comEnds++;
+    Real_CoUninitialize();
+}
+
+static BOOL(WINAPI* Real_IsWow64Process)(HANDLE, PBOOL) = NULL;
+static BOOL WINAPI Seam_IsWow64Process(HANDLE process, PBOOL wow64)
+{
+    if (s.wow64 < 0)
+        return Real_IsWow64Process ? Real_IsWow64Process(process, wow64) : FALSE;
+    *wow64 = s.wow64;
+    return TRUE;
+}
+
+template <typename Proc>
+static void* Untyped(Proc proc)
+{
+    return reinterpret_cast<void*>(reinterpret_cast<void (*)()>(proc));
+}
+
+static FARPROC(WINAPI* Real_GetProcAddress)(HMODULE, LPCSTR) = NULL;
+static FARPROC WINAPI Seam_GetProcAddress(HMODULE module, LPCSTR name)
+{
+    FARPROC real = Real_GetProcAddress(module, name);
+    if (!real || IS_INTRESOURCE(name))
+        return real;
+    struct Lazy {
+        const char* name;
+        void* replacement;
+        void** realSlot;
+    };
+    static const Lazy lazy[] = {
+        {"ShellExecuteA", Untyped(Seam_ShellExecuteA), NULL},
+        {"PlaySoundA", Untyped(Seam_PlaySoundA), NULL},
+        {"GetOpenFileNameA", Untyped(Seam_GetOpenFileNameA), NULL},
+        {"SHAppBarMessage", Untyped(Seam_SHAppBarMessage), reinterpret_cast<void**>(&Real_SHAppBarMessage)},
+        {"CoInitializeEx", Untyped(Seam_CoInitializeEx), reinterpret_cast<void**>(&Real_CoInitializeEx)},
+        {"CoUninitialize", Untyped(Seam_CoUninitialize), reinterpret_cast<void**>(&Real_CoUninitialize)},
+        {"IsWow64Process", Untyped(Seam_IsWow64Process), reinterpret_cast<void**>(&Real_IsWow64Process)},
+    };
+    for (const Lazy& entry : lazy) {
+        if (strcmp(name, entry.name) != 0)
+            continue;
+        if (entry.realSlot)
+            *entry.realSlot = Untyped(real);
+        return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(entry.replacement));
+    }
+    return real;
+}
+
+// ---- patching -------------------------------------------------------------------
+
+namespace {
+
+struct Import {
+    const char* name;
+    void* replacement;
+    void** realSlot;
+    bool failable;
+};
+
+const Import IMPORTS[] = {
+#define SEAM_ENTRY(R, fail, name, params, args) \
+    {#name, Untyped(Seam_##name), reinterpret_cast<void**>(&Real_##name), true},
+    SEAM_FAILABLES(SEAM_ENTRY)
+    {"MessageBoxA", Untyped(Seam_MessageBoxA), NULL, false},
+    {"GetLocalTime", Untyped(Seam_GetLocalTime), reinterpret_cast<void**>(&Real_GetLocalTime), false},
+    {"ExitProcess", Untyped(Seam_ExitProcess), reinterpret_cast<void**>(&Real_ExitProcess), false},
+    {"GetProcAddress", Untyped(Seam_GetProcAddress), reinterpret_cast<void**>(&Real_GetProcAddress), false},
+};
+
+const Import* FindImport(const char* name)
+{
+    for (const Import& import : IMPORTS)
+        if (strcmp(import.name, name) == 0)
+            return &import;
+    return NULL;
+}
+
+}  // namespace
+
+void Install()
+{
+    static bool installed = false;
+    if (installed)
+        return;
+    installed = true;
+    BYTE* base = reinterpret_cast<BYTE*>(GetModuleHandleA(NULL));
+    auto dos = reinterpret_cast<IMAGE_DOS_HEADER*>(base);
+    auto nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    for (auto d = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + dir.VirtualAddress); d->Name; d++) {
+        auto names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + d->OriginalFirstThunk);
+        auto slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + d->FirstThunk);
+        for (; names->u1.AddressOfData; names++, slots++) {
+            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal))
+                continue;
+            auto byName = reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
+            const Import* import = FindImport(reinterpret_cast<const char*>(byName->Name));
+            if (!import)
+                continue;
+            if (import->realSlot)
+                *import->realSlot = reinterpret_cast<void*>(slots->u1.Function);
+            DWORD old;
+            VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, PAGE_READWRITE, &old);
+            slots->u1.Function = reinterpret_cast<ULONG_PTR>(import->replacement);
+            VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, old, &old);
+        }
+    }
+}
+
+void Reset()
+{
+    s = State();
+}
+
+void Fail(const char* call, int nth, DWORD error, int times)
+{
+    const Import* import = FindImport(call);
+    ASSERT_TRUE(import && import->failable && *import->realSlot) << call << " is not a failable import of the program";
+    int done = s.calls[call];
+    s.failures[call] = {done + nth, done + nth + times - 1, error};
+}
+
+int Calls(const char* call)
+{
+    return s.calls[call];
+}
+
+std::vector<Box>& Boxes()
+{
+    return s.boxes;
+}
+
+std::vector<std::string> BoxTexts()
+{
+    std::vector<std::string> texts;
+    for (const Box& box : s.boxes)
+        texts.push_back(box.text);
+    return texts;
+}
+
+void AnswerBoxes(std::vector<int> answers)
+{
+    s.answers = std::move(answers);
+}
+
+void OnBox(std::function<void(const Box&)> action)
+{
+    s.onBox = std::move(action);
+}
+
+void SetLocalTime(WORD hour, WORD minute, WORD second)
+{
+    s.timeSet = true;
+    s.time.wHour = hour;
+    s.time.wMinute = minute;
+    s.time.wSecond = second;
+}
+
+std::vector<Launch>& Launches()
+{
+    return s.launches;
+}
+
+void SetShellResult(UINT_PTR result)
+{
+    s.shellResult = result;
+}
+
+std::vector<Sound>& Sounds()
+{
+    return s.sounds;
+}
+
+void SetPlayResult(BOOL result)
+{
+    s.playResult = result;
+}
+
+void OnOpenDialog(std::function<BOOL(OPENFILENAMEA*)> answer)
+{
+    s.openDialog = std::move(answer);
+}
+
+int OpenDialogs()
+{
+    return s.openDialogs;
+}
+
+std::vector<AppBarCall>& AppBarCalls()
+{
+    return s.appBarCalls;
+}
+
+void OnAppBar(std::function<UINT_PTR(DWORD, APPBARDATA*)> answer)
+{
+    s.appBar = std::move(answer);
+}
+
+void SetWow64(bool wow64)
+{
+    s.wow64 = wow64;
+}
+
+int ComStarts()
+{
+    return s.comStarts;
+}
+
+int ComEnds()
+{
+    return s.comEnds;
+}
+
+int RunToExit(const std::function<void()>& run)
+{
+    s_exitCode = -1;
+    auto body = [](LPVOID param) -> DWORD {
+        (*static_cast<const std::function<void()>*>(param))();
+        return 0;
+    };
+    HANDLE thread = CreateThread(NULL, 0, body, const_cast<std::function<void()>*>(&run), CREATE_SUSPENDED,
+                                 &s_exitThread);
+    if (!thread) {
+        ADD_FAILURE() << "no thread";
+        return -1;
+    }
+    ResumeThread(thread);
+    WaitForSingleObject(thread, INFINITE);
+    CloseHandle(thread);
+    s_exitThread = 0;
+    return s_exitCode;
+}
+
+}  // namespace seam
