@@ -425,14 +425,16 @@ int ComEnds()
     return s.comEnds;
 }
 
+static DWORD WINAPI RunThread(LPVOID run)
+{
+    (*static_cast<const std::function<void()>*>(run))();
+    return 0;
+}
+
 int RunToExit(const std::function<void()>& run)
 {
     s_exitCode = -1;
-    auto body = [](LPVOID param) -> DWORD {
-        (*static_cast<const std::function<void()>*>(param))();
-        return 0;
-    };
-    HANDLE thread = CreateThread(NULL, 0, body, const_cast<std::function<void()>*>(&run), CREATE_SUSPENDED,
+    HANDLE thread = CreateThread(NULL, 0, RunThread, const_cast<std::function<void()>*>(&run), CREATE_SUSPENDED,
                                  &s_exitThread);
     if (!thread) {
         ADD_FAILURE() << "no thread";
