@@ -22,3 +22,14 @@ FARPROC LoadSystemProc(const char* library, const char* name)
     }
     return module ? GetProcAddress(module, name) : NULL;
 }
+
+DWORD ProgramFolder(wchar_t* path, DWORD size)
+{
+    DWORD len = GetModuleFileNameW(NULL, path, size);
+    if (len == 0 || len >= size)
+        return 0;
+    while (len > 0 && path[len - 1] != L'\\')
+        len--;
+    path[len] = L'\0';
+    return len;
+}

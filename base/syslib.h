@@ -17,3 +17,10 @@ Proc SystemProc(const char* library, const char* name)
     // void (*)() is the type GCC lets any function pointer pass through.
     return reinterpret_cast<Proc>(reinterpret_cast<void (*)()>(LoadSystemProc(library, name)));
 }
+
+// The folder of tolvex.exe, with its trailing backslash, in UTF-16 so that
+// any folder name works: its length, or 0 when it does not fit in size
+// characters (the terminator included).
+DWORD ProgramFolder(wchar_t* path, DWORD size);
+// Room enough for the program's own paths.
+enum { PROGRAM_PATH_SIZE = 1024 };

@@ -41,9 +41,9 @@ static void SetZOrder(HWND after)
 
 // Asks for the strip across the top and moves the bar to what is granted:
 // another toolbar on the same edge may push it down.
-static void PositionAppBar()
+void PositionAppBar()
 {
-    int height = GetSystemMetrics(SM_CYCAPTION) + 5;
+    int height = BarHeight();
     APPBARDATA data;
     InitAppBarData(&data, s_appBar);
     data.uEdge = ABE_TOP;
@@ -86,6 +86,11 @@ void UnregisterAppBar(bool remade)
     s_appBar = NULL;
 }
 
+bool IsAppBar()
+{
+    return s_appBar != NULL;
+}
+
 void ForgetAppBar()
 {
     s_appBar = NULL;
@@ -108,6 +113,7 @@ void OnAppBarNotify(WPARAM code, LPARAM lParam)
     switch (code) {
     case ABN_POSCHANGED:
         PositionAppBar();
+        UpdateMaximizeHook();
         return;
     case ABN_FULLSCREENAPP:
         // A video or a game in front comes first; the bar returns after.
@@ -123,4 +129,5 @@ void OnTaskbarCreated()
     ForgetAppBar();
     if (g_userVars.stayOnTop)
         RegisterAppBar();
+    UpdateMaximizeHook();
 }

@@ -48,20 +48,35 @@ DWORD BarExStyle(int stayOnTop, int newShell)
     return exStyle;
 }
 
+int BarHeight()
+{
+    return GetSystemMetrics(SM_CYCAPTION) + 5;
+}
+
 int CreateBar()
 {
     s_displayChangePending = false;  // the new bar is made for the display as it is now
     // Metrics are read now, so a bar made after a display change fits the new screen.
     g_hwndBar = CreateWindowExA(BarExStyle(g_userVars.stayOnTop, g_newShell), BAR_CLASS_NAME, BAR_TITLE,
-                                WS_POPUP | WS_DLGFRAME, 0, 0, GetSystemMetrics(SM_CXSCREEN),
-                                GetSystemMetrics(SM_CYCAPTION) + 5, NULL, NULL, g_hInstance, NULL);
+                                WS_POPUP | WS_DLGFRAME, 0, 0, GetSystemMetrics(SM_CXSCREEN), BarHeight(), NULL, NULL,
+                                g_hInstance, NULL);
     if (!g_hwndBar)
         return 0;
     BuildBarMenus();
     ShowWindow(g_hwndBar, SW_RESTORE);
     if (g_userVars.stayOnTop)
         RegisterAppBar();
+    UpdateMaximizeHook();
     return 1;
+}
+
+void LayOutBar()
+{
+    if (IsAppBar())
+        PositionAppBar();
+    else
+        SetWindowPos(g_hwndBar, NULL, 0, 0, GetSystemMetrics(SM_CXSCREEN), BarHeight(), SWP_NOZORDER | SWP_NOACTIVATE);
+    UpdateMaximizeHook();
 }
 
 void TearDownBar()
@@ -75,22 +90,16 @@ void TearDownBar()
     KillTimer(g_hwndBar, CLOCK_TIMER_ID);
 }
 
-static const char HOOK_REFUSED_TEXT[] =
-    "Error installing system hook.\nTolvex will not be able to resize\nmaximizing applications.";
-
 // Moves the bar into or out of the topmost band, with the toolbar
 // registration and the hook that keep maximized windows below it.
 static void ApplyStayOnTop()
 {
     SetWindowPos(g_hwndBar, g_userVars.stayOnTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-    if (!g_userVars.stayOnTop) {
+    if (g_userVars.stayOnTop)
+        RegisterAppBar();
+    else
         UnregisterAppBar(false);
-        RemoveMaximizeHook();
-        return;
-    }
-    RegisterAppBar();
-    if (!InstallMaximizeHook())
-        ShowWarning(HOOK_REFUSED_TEXT);
+    UpdateMaximizeHook();
 }
 
 // Set while the exit sequence runs: a close or the end of the session that
@@ -168,9 +177,17 @@ INT_PTR RunBarDialog(int templateId, DLGPROC proc)
 
 static void OnShowWindow()
 {
-    if (g_userVars.stayOnTop && !InstallMaximizeHook())
-        ShowWarning(HOOK_REFUSED_TEXT);
     SetTimer(g_hwndBar, CLOCK_TIMER_ID, CLOCK_PERIOD_MS, NULL);
+}
+
+static void OnSettingChange(WPARAM action)
+{
+    // The caption's height sets the bar's; a toolbar of the shell moving
+    // changes the work area, and with it whether the hook is needed.
+    if (action == SPI_SETNONCLIENTMETRICS)
+        LayOutBar();
+    else if (action == SPI_SETWORKAREA)
+        UpdateMaximizeHook();
 }
 
 static void OnDisplayChange()
@@ -199,8 +216,8 @@ static void OnEndSession()
     // still use the records: save now, free nothing, and end here.
     if (g_fatalErrorBegun)
         return;
-    SaveMenuList();
     SaveUserVars();
+    SaveMenuList();
     TearDownBar();
     ExitProcess(0);
 }
@@ -249,6 +266,9 @@ LRESULT CALLBACK TolvexWinProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
     case WM_DISPLAYCHANGE:
         OnDisplayChange();
         return 0;
+    case WM_SETTINGCHANGE:
+        OnSettingChange(wParam);
+        break;
     case WM_COMMAND:
         OnCommand(LOWORD(wParam));
         return 0;

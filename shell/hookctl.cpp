@@ -3,11 +3,10 @@
 // the module handle of a DLL that the system can load into other processes.
 #include "shell/shell.h"
 
-#include <string.h>
+#include "base/syslib.h"
+#include "store/store.h"
 
-#include "base/text.h"
-
-const char HOOK_DLL_NAME[] = "tolvexhk.dll";
+const wchar_t HOOK_DLL_NAME[] = L"tolvexhk.dll";
 
 HHOOK g_hHook = NULL;
 
@@ -18,18 +17,14 @@ int LoadHookLibrary()
 {
     s_hookDll = NULL;
     s_hookProc = NULL;
-    char path[MAX_PATH];
-    DWORD len = GetModuleFileNameA(g_hInstance, path, sizeof path);
-    if (len == 0 || len >= sizeof path)
+    // Beside tolvex.exe, by its full path: never one planted elsewhere on
+    // the search path.
+    wchar_t path[PROGRAM_PATH_SIZE];
+    DWORD dirLen = ProgramFolder(path, PROGRAM_PATH_SIZE);
+    if (dirLen == 0 || dirLen + sizeof HOOK_DLL_NAME / sizeof(wchar_t) > PROGRAM_PATH_SIZE)
         return 0;
-    const char* slash = strrchr(path, '\\');
-    if (!slash)
-        return 0;
-    size_t dirLen = static_cast<size_t>(slash + 1 - path);
-    if (dirLen + sizeof HOOK_DLL_NAME > sizeof path)
-        return 0;
-    CopyText(path + dirLen, sizeof path - dirLen, HOOK_DLL_NAME);
-    s_hookDll = LoadLibraryA(path);
+    lstrcpyW(path + dirLen, HOOK_DLL_NAME);
+    s_hookDll = LoadLibraryExW(path, NULL, 0);
     if (!s_hookDll)
         return 0;
     // void (*)() is the type GCC lets any function pointer pass through.
@@ -52,4 +47,41 @@ void RemoveMaximizeHook()
 {
     UnhookWindowsHookEx(g_hHook);
     g_hHook = NULL;
+}
+
+// The system keeps the work area of the bar's monitor below the bar, as a
+// shell does for a desktop toolbar: maximized windows then need no hook.
+static bool RoomKeptBelowBar()
+{
+    RECT bar;
+    MONITORINFO info;
+    info.cbSize = sizeof info;
+    HMONITOR monitor = MonitorFromWindow(g_hwndBar, MONITOR_DEFAULTTOPRIMARY);
+    return GetWindowRect(g_hwndBar, &bar) && monitor && GetMonitorInfoA(monitor, &info) && info.rcWork.top >= bar.bottom;
+}
+
+// Set while the hook is wanted and needed but was refused, so that a refusal
+// is reported once, not at every check.
+static bool s_refused = false;
+
+static const char HOOK_REFUSED_TEXT[] =
+    "Error installing system hook.\nTolvex will not be able to resize\nmaximizing applications.";
+
+void UpdateMaximizeHook()
+{
+    // A 32-bit hook is run for 64-bit programs on the bar's own thread, where
+    // every message they send would wait on the bar: only where nothing else
+    // keeps maximized windows below the bar.
+    if (!g_userVars.stayOnTop || RoomKeptBelowBar()) {
+        RemoveMaximizeHook();
+        s_refused = false;
+        return;
+    }
+    if (InstallMaximizeHook()) {
+        s_refused = false;
+        return;
+    }
+    if (!s_refused)
+        ShowWarning(HOOK_REFUSED_TEXT);
+    s_refused = true;
 }

@@ -7,7 +7,7 @@ enum { CLOCK_TIMER_ID = 65244, CLOCK_PERIOD_MS = 60000 };
 
 extern const char BAR_CLASS_NAME[];  // "TXClass"
 extern const char BAR_TITLE[];       // "Tolvex"
-extern const char HOOK_DLL_NAME[];   // "tolvexhk.dll"
+extern const wchar_t HOOK_DLL_NAME[];  // "tolvexhk.dll"
 
 extern HICON g_hIcon;
 extern HHOOK g_hHook;
@@ -25,6 +25,10 @@ void TearDownBar();
 int LoadHookLibrary();
 int InstallMaximizeHook();
 void RemoveMaximizeHook();
+// Installs the hook while the bar stays on top where the system keeps no
+// room below the bar, removes it otherwise; checked again whenever the bar
+// or the work area moves. A refusal is reported once, when it begins.
+void UpdateMaximizeHook();
 
 // Application desktop toolbar, while the bar stays on top. The shell's
 // notifications come as WM_APPBAR_NOTIFY; g_taskbarCreatedMessage is the
@@ -32,6 +36,9 @@ void RemoveMaximizeHook();
 enum { WM_APPBAR_NOTIFY = WM_APP + 1 };
 extern UINT g_taskbarCreatedMessage;
 void RegisterAppBar();
+// Asks the shell for the strip across the top and moves the bar into it.
+void PositionAppBar();
+bool IsAppBar();
 // `remade`: the bar is made again at once, for a display change.
 void UnregisterAppBar(bool remade);
 // Drops the registration without a word to the shell, which has forgotten it.
@@ -42,7 +49,10 @@ void TellAppBar(HWND hwnd, DWORD message);
 void OnAppBarNotify(WPARAM code, LPARAM lParam);
 void OnTaskbarCreated();
 
-// Bar window.
+// Bar window. Its height: the caption's and a margin.
+int BarHeight();
+// Sizes the bar, and its strip as a desktop toolbar, to the height now due.
+void LayOutBar();
 int RegisterBarClass();
 DWORD BarExStyle(int stayOnTop, int newShell);
 int CreateBar();

@@ -6,6 +6,26 @@
 
 int g_newShell = 0;
 
+// One bar per session. Taken before anything else: the bar's window appears
+// only after the first-run greeting and the load, and two bars on one
+// apps.tx would each save over the other's changes.
+static const wchar_t INSTANCE_MUTEX_NAME[] = L"Local\\Tolvex.Bar";
+
+// Libraries loaded by bare name (the Open dialog's, a shell extension's)
+// come from the system folder, never from the folder the program was
+// unpacked in. Looked up: Windows 7 without its update lacks the call.
+static void SearchSystemFolderOnly()
+{
+    typedef BOOL(WINAPI * SetDefaultDllDirectoriesProc)(DWORD);
+    HMODULE kernel32 = GetModuleHandleA("kernel32.dll");
+    // void (*)() is the type GCC lets any function pointer pass through.
+    auto set = kernel32 ? reinterpret_cast<SetDefaultDllDirectoriesProc>(reinterpret_cast<void (*)()>(
+                              GetProcAddress(kernel32, "SetDefaultDllDirectories")))
+                        : NULL;
+    if (set)
+        set(LOAD_LIBRARY_SEARCH_SYSTEM32);
+}
+
 static int IsNewShell()
 {
     OSVERSIONINFOA version;
@@ -16,16 +36,11 @@ static int IsNewShell()
     return version.dwMajorVersion >= 4;
 }
 
-int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
+static int RunBar(HINSTANCE hInstance)
 {
     g_hInstance = hInstance;
     SetFatalTeardown(TearDownBar);
-
-    HWND running = FindWindowA(BAR_CLASS_NAME, BAR_TITLE);
-    if (running) {
-        BringWindowToTop(running);
-        return 0;
-    }
+    SearchSystemFolderOnly();
 
     g_dataFileVersion = DATAFILE_VERSION;
     g_newShell = IsNewShell();
@@ -45,10 +60,30 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
     return static_cast<int>(msg.wParam);
 }
 
+int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
+{
+    HANDLE instance = CreateMutexW(NULL, FALSE, INSTANCE_MUTEX_NAME);
+    bool another = instance && GetLastError() == ERROR_ALREADY_EXISTS;
+    // The window, for a bar started before this check existed.
+    HWND running = FindWindowA(BAR_CLASS_NAME, BAR_TITLE);
+    if (another || running) {
+        if (running)
+            BringWindowToTop(running);
+        if (instance)
+            CloseHandle(instance);
+        return 0;
+    }
+    int result = RunBar(hInstance);
+    CloseHandle(instance);
+    return result;
+}
+
 void ShutDown()
 {
-    SaveMenuList();
+    // The settings first: their write is quick and silent, where the menus'
+    // save may wait on a warning until the system ends the process.
     SaveUserVars();
+    SaveMenuList();
     ClearBarMenus();
     FreeAllMenus();
     TearDownBar();

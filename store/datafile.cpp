@@ -8,13 +8,16 @@
 #include "base/report.h"
 #include "base/text.h"
 
-const char DATA_FILE_NAME[] = "apps.tx";
+const wchar_t DATA_FILE_NAME[] = L"apps.tx";
 
 // The file's full path and that of the copy a save writes first. Fixed once,
 // so that nothing that changes the current directory later (an Open dialog,
-// a shell extension) can make the bar save somewhere else.
-static char s_dataPath[MAX_PATH] = "apps.tx";
-static char s_tempPath[MAX_PATH + 4] = "apps.tx.tmp";
+// a shell extension) can make the bar save somewhere else. In UTF-16 and
+// with the "\\?\" prefix, so that a folder of any name, and one whose path
+// leaves no room for the copy's longer name within MAX_PATH, works.
+enum { DATA_PATH_SIZE = 32768 };
+static wchar_t s_dataPath[DATA_PATH_SIZE] = L"apps.tx";
+static wchar_t s_tempPath[DATA_PATH_SIZE + 4] = L"apps.tx.tmp";
 
 LONG g_dataFileVersion = 0;
 
@@ -86,11 +89,10 @@ struct FileReader {
     DWORD next, end;
 };
 
-// Takes exactly size bytes from the file: 1 when they were all there, 0
-// when the file ended first. A failed read is not the end of the file:
-// taking it for one would load part of the menus and save that part over
-// the whole file.
-static int ReadExact(FileReader& in, BYTE* out, DWORD size)
+// Takes up to size bytes from the file: as many as there were before its
+// end. A failed read is not the end of the file: taking it for one would
+// load part of the menus and save that part over the whole file.
+static DWORD ReadUpTo(FileReader& in, BYTE* out, DWORD size)
 {
     DWORD total = 0;
     while (total < size) {
@@ -99,7 +101,7 @@ static int ReadExact(FileReader& in, BYTE* out, DWORD size)
             if (!ReadFile(in.file, s_fileBuffer, sizeof s_fileBuffer, &got, NULL))
                 FailLoad(in.file, READ_FAILED_TEXT);
             if (got == 0)
-                return 0;
+                return total;
             in.next = 0;
             in.end = got;
         }
@@ -108,7 +110,7 @@ static int ReadExact(FileReader& in, BYTE* out, DWORD size)
         in.next += part;
         total += part;
     }
-    return 1;
+    return total;
 }
 
 static UserMenu* DecodeMenu(HANDLE file, const BYTE* rec)
@@ -136,33 +138,67 @@ static AppItem* DecodeApp(HANDLE file, const BYTE* rec)
     return app;
 }
 
+// "C:\dir" becomes "\\?\C:\dir" and "\\server\share" "\\?\UNC\server\share":
+// paths that the system takes as they are, past MAX_PATH.
+static const wchar_t LOCAL_PREFIX[] = L"\\\\?\\";
+static const wchar_t UNC_PREFIX[] = L"\\\\?\\UNC";
+
 void ResolveDataFilePath()
 {
-    DWORD len = GetFullPathNameA(DATA_FILE_NAME, sizeof s_dataPath, s_dataPath, NULL);
-    // A path that does not fit leaves the bare name: the current directory
-    // then decides, which the file browser puts back whatever its length.
-    if (len == 0 || len >= sizeof s_dataPath)
-        CopyText(s_dataPath, sizeof s_dataPath, DATA_FILE_NAME);
-    CopyText(s_tempPath, sizeof s_tempPath, s_dataPath);
-    AppendText(s_tempPath, sizeof s_tempPath, ".tmp");
+    // The copy's buffer holds the full path for a moment.
+    wchar_t* full = s_tempPath;
+    DWORD room = DATA_PATH_SIZE - 8;  // for the prefix
+    DWORD len = GetFullPathNameW(DATA_FILE_NAME, room, full, NULL);
+    if (len == 0 || len >= room) {
+        // The bare name: the current directory then decides, which the file
+        // browser puts back whatever its length.
+        lstrcpyW(s_dataPath, DATA_FILE_NAME);
+    } else if (full[0] == L'\\' && full[1] == L'\\') {
+        bool prefixed = full[2] == L'?' || full[2] == L'.';
+        lstrcpyW(s_dataPath, prefixed ? L"" : UNC_PREFIX);
+        lstrcatW(s_dataPath, prefixed ? full : full + 1);
+    } else {
+        lstrcpyW(s_dataPath, LOCAL_PREFIX);
+        lstrcatW(s_dataPath, full);
+    }
+    lstrcpyW(s_tempPath, s_dataPath);
+    lstrcatW(s_tempPath, L".tmp");
+}
+
+// The file at path, open for the load; INVALID_HANDLE_VALUE when it is not
+// there. Only a file that is not there may mean the default menus: one that
+// is held by another program, denied, or on a drive that is away would be
+// replaced by them at the next save.
+static HANDLE OpenForLoad(const wchar_t* path)
+{
+    HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
+    DWORD error = GetLastError();
+    if (file == INVALID_HANDLE_VALUE && error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND)
+        FatalError(OPEN_FAILED_TEXT);
+    return file;
+}
+
+// apps.tx, or else the copy a save left behind. Where a replace is a delete
+// and a rename (FAT sticks), a save cut between the two leaves only its
+// copy, which is renamed only once written whole and flushed: the newest
+// state.
+static HANDLE OpenDataFile(bool* fromCopy)
+{
+    HANDLE file = OpenForLoad(s_dataPath);
+    *fromCopy = file == INVALID_HANDLE_VALUE;
+    return *fromCopy ? OpenForLoad(s_tempPath) : file;
 }
 
 void LoadMenuList()
 {
     ResolveDataFilePath();
-    HANDLE file =
-        CreateFileA(s_dataPath, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
+    bool fromCopy;
+    HANDLE file = OpenDataFile(&fromCopy);
     if (file == INVALID_HANDLE_VALUE) {
-        DWORD error = GetLastError();
-        // Only a file that is not there means the default menus. One that is
-        // held by another program, denied, or on a drive that is away would
-        // be replaced by them at the next save.
-        if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND)
-            FatalError(OPEN_FAILED_TEXT);
         BuildDefaultMenus();
         return;
     }
-    if (GetFileSize(file, NULL) == 0) {
+    if (GetFileSize(file, NULL) == 0 && !fromCopy) {
         CloseHandle(file);
         BuildDefaultMenus();
         return;
@@ -170,13 +206,18 @@ void LoadMenuList()
 
     FileReader in = {file, 0, 0};
     BYTE version[4];
-    if (!ReadExact(in, version, sizeof version) || static_cast<LONG>(GetLE32(version)) != g_dataFileVersion)
+    DWORD got = ReadUpTo(in, version, sizeof version);
+    // A copy that does not read to its end was cut short: it is kept, as a
+    // corrupt apps.tx is.
+    if (fromCopy && got < sizeof version)
+        FailLoad(file, CORRUPT_FILE_TEXT);
+    if (got < sizeof version || static_cast<LONG>(GetLE32(version)) != g_dataFileVersion)
         FailLoad(file, OLD_FILE_TEXT);
 
     UserMenu* last = NULL;
     BYTE menuRec[MENU_RECORD_SIZE];
-    // A partial menu record at the end of the file is dropped.
-    while (ReadExact(in, menuRec, sizeof menuRec)) {
+    // A partial menu record at the end of apps.tx is dropped.
+    while ((got = ReadUpTo(in, menuRec, sizeof menuRec)) == sizeof menuRec) {
         UserMenu* menu = DecodeMenu(file, menuRec);
         AppendUserMenu(last, menu);
         last = menu;
@@ -185,13 +226,15 @@ void LoadMenuList()
         AppItem* lastApp = NULL;
         BYTE appRec[APP_RECORD_SIZE];
         for (LONG i = 0; i < count; i++) {
-            if (!ReadExact(in, appRec, sizeof appRec))
+            if (ReadUpTo(in, appRec, sizeof appRec) != sizeof appRec)
                 FailLoad(file, CORRUPT_FILE_TEXT);
             AppItem* app = DecodeApp(file, appRec);
             AppendAppItem(menu, lastApp, app);  // counts the entry
             lastApp = app;
         }
     }
+    if (fromCopy && got != 0)
+        FailLoad(file, CORRUPT_FILE_TEXT);
     CloseHandle(file);
 }
 
@@ -327,7 +370,7 @@ static int WriteMenuList(HANDLE file)
 static int ReplaceDataFile()
 {
     for (int attempt = 1;; attempt++) {
-        if (MoveFileExA(s_tempPath, s_dataPath, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        if (MoveFileExW(s_tempPath, s_dataPath, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
             return 1;
         DWORD error = GetLastError();
         bool held = error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED || error == ERROR_LOCK_VIOLATION;
@@ -345,12 +388,12 @@ void SaveMenuList()
         return;
     // A read-only apps.tx is the user's to keep as it is. Windows would
     // refuse the replace, Wine would not: say so before anything is written.
-    DWORD attributes = GetFileAttributesA(s_dataPath);
+    DWORD attributes = GetFileAttributesW(s_dataPath);
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
         ShowWarning(WRITE_FAILED_TEXT);
         return;
     }
-    HANDLE file = CreateFileA(s_tempPath, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
+    HANDLE file = CreateFileW(s_tempPath, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
     if (file == INVALID_HANDLE_VALUE) {
         ShowWarning(WRITE_FAILED_TEXT);
         return;
@@ -359,7 +402,7 @@ void SaveMenuList()
     ok = CloseHandle(file) && ok;
     ok = ok && ReplaceDataFile();
     if (!ok) {
-        DeleteFileA(s_tempPath);
+        DeleteFileW(s_tempPath);
         ShowWarning(WRITE_FAILED_TEXT);
     }
 }

@@ -54,7 +54,7 @@ int MoveAppItem(AppItem* app, int direction);
 
 enum { DATAFILE_VERSION = 100, MENU_RECORD_SIZE = 48, APP_RECORD_SIZE = 232 };
 
-extern const char DATA_FILE_NAME[];  // "apps.tx"
+extern const wchar_t DATA_FILE_NAME[];  // "apps.tx"
 
 // Set to DATAFILE_VERSION at start-up; the writer stores it, the reader demands it.
 extern LONG g_dataFileVersion;
