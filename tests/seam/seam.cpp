@@ -26,7 +26,7 @@ struct State {
     UINT_PTR shellResult = 42;
     std::vector<Sound> sounds;
     BOOL playResult = TRUE;
-    std::function<BOOL(OPENFILENAMEA*)> openDialog;
+    std::function<BOOL(OPENFILENAMEW*)> openDialog;
     int openDialogs = 0;
     std::vector<AppBarCall> appBarCalls;
     std::function<UINT_PTR(DWORD, APPBARDATA*)> appBar;
@@ -79,6 +79,8 @@ std::string Text(const char* text)
     X(UINT, 0, GetSystemDirectoryA, (LPSTR a, UINT b), (a, b))                                                     \
     X(DWORD, 0, GetCurrentDirectoryA, (DWORD a, LPSTR b), (a, b))                                                  \
     X(BOOL, FALSE, SetCurrentDirectoryA, (LPCSTR a), (a))                                                          \
+    X(DWORD, 0, GetCurrentDirectoryW, (DWORD a, LPWSTR b), (a, b))                                                 \
+    X(BOOL, FALSE, SetCurrentDirectoryW, (LPCWSTR a), (a))                                                         \
     X(DWORD, 0, GetModuleFileNameA, (HMODULE a, LPSTR b, DWORD c), (a, b, c))                                      \
     X(DWORD, 0, GetModuleFileNameW, (HMODULE a, LPWSTR b, DWORD c), (a, b, c))                                     \
     X(HMODULE, NULL, LoadLibraryA, (LPCSTR a), (a))                                                                \
@@ -186,7 +188,7 @@ static BOOL WINAPI Seam_PlaySoundA(LPCSTR sound, HMODULE, DWORD flags)
     return s.playResult;
 }
 
-static BOOL WINAPI Seam_GetOpenFileNameA(LPOPENFILENAMEA request)
+static BOOL WINAPI Seam_GetOpenFileNameW(LPOPENFILENAMEW request)
 {
     s.openDialogs++;
     return s.openDialog ? s.openDialog(request) : FALSE;
@@ -244,7 +246,7 @@ static FARPROC WINAPI Seam_GetProcAddress(HMODULE module, LPCSTR name)
     static const Lazy lazy[] = {
         {"ShellExecuteA", Untyped(Seam_ShellExecuteA), NULL},
         {"PlaySoundA", Untyped(Seam_PlaySoundA), NULL},
-        {"GetOpenFileNameA", Untyped(Seam_GetOpenFileNameA), NULL},
+        {"GetOpenFileNameW", Untyped(Seam_GetOpenFileNameW), NULL},
         {"SHAppBarMessage", Untyped(Seam_SHAppBarMessage), reinterpret_cast<void**>(&Real_SHAppBarMessage)},
         {"CoInitializeEx", Untyped(Seam_CoInitializeEx), reinterpret_cast<void**>(&Real_CoInitializeEx)},
         {"CoUninitialize", Untyped(Seam_CoUninitialize), reinterpret_cast<void**>(&Real_CoUninitialize)},
@@ -390,7 +392,7 @@ void SetPlayResult(BOOL result)
     s.playResult = result;
 }
 
-void OnOpenDialog(std::function<BOOL(OPENFILENAMEA*)> answer)
+void OnOpenDialog(std::function<BOOL(OPENFILENAMEW*)> answer)
 {
     s.openDialog = std::move(answer);
 }

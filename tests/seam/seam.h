@@ -70,7 +70,7 @@ std::vector<Sound>& Sounds();
 void SetPlayResult(BOOL result);
 
 // Answers the Open dialog; without it, the dialog is cancelled.
-void OnOpenDialog(std::function<BOOL(OPENFILENAMEA*)> answer);
+void OnOpenDialog(std::function<BOOL(OPENFILENAMEW*)> answer);
 int OpenDialogs();
 
 // The desktop toolbar requests, in order; they reach the real shell unless
