@@ -440,7 +440,11 @@ int RunToExit(const std::function<void()>& run)
         return -1;
     }
     ResumeThread(thread);
-    WaitForSingleObject(thread, INFINITE);
+    // The thread may send messages to this one's windows (the bar's).
+    while (MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_SENDMESSAGE) == WAIT_OBJECT_0 + 1) {
+        MSG msg;
+        PeekMessageA(&msg, NULL, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
     CloseHandle(thread);
     s_exitThread = 0;
     return s_exitCode;
