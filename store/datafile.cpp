@@ -1,7 +1,6 @@
-// The data file "apps.tx": version, then each menu's record followed by
-// its entries' records. Records are encoded field by field, little-endian,
-// so the file is the same whatever the width of a pointer in memory.
-#include "store/store.h"
+// The data file "apps.tx" on disk: where it is, how it is read, and how a
+// save replaces it whole; store/codec.cpp turns its bytes into records.
+#include "store/codec.h"
 
 #include <string.h>
 
@@ -31,111 +30,29 @@ static const char OPEN_FAILED_TEXT[] = "Could not open APPS.TX. Another program 
                                        "Tolvex will close and leave APPS.TX as it is.";
 static const char WRITE_FAILED_TEXT[] = "Could not open APPS.TX for write.\nPlease check the file.";
 
-// The file is read and written through one buffer of this size, not record
-// by record: a large file costs a few dozen system calls, not one per entry.
-// It is static rather than on the stack or the heap: 64 KB of a 1 MB stack
-// is too much to take in passing, and a static buffer can neither fail to be
-// had nor add a failure path; its pages are only touched on first use. The
-// load and the save never run at once (one thread, and the file is closed
-// before any box whose message loop could start the other).
-enum { FILE_BUFFER_SIZE = 64 * 1024 };
-static BYTE s_fileBuffer[FILE_BUFFER_SIZE];
-
 // A save that finds apps.tx held by another program for a moment (a virus
 // scanner, a sync tool) tries again this often, this far apart.
 enum { REPLACE_ATTEMPTS = 10, REPLACE_RETRY_MS = 100 };
 
-// Offsets within the records.
-enum { MENU_COUNT_AT = 32, APP_WORKDIR_AT = 80, APP_PARAMS_AT = 160, APP_NAME_AT = 190, APP_SEPARATOR_AT = 220 };
-
-static DWORD GetLE32(const BYTE* p)
-{
-    return static_cast<DWORD>(p[0]) | static_cast<DWORD>(p[1]) << 8 | static_cast<DWORD>(p[2]) << 16 |
-        static_cast<DWORD>(p[3]) << 24;
-}
-
-static void PutLE32(BYTE* p, DWORD value)
-{
-    p[0] = static_cast<BYTE>(value);
-    p[1] = static_cast<BYTE>(value >> 8);
-    p[2] = static_cast<BYTE>(value >> 16);
-    p[3] = static_cast<BYTE>(value >> 24);
-}
-
-// A text field from the file, terminated within the field whatever it holds.
-static void GetText(char* dst, const BYTE* src, size_t size)
-{
-    memcpy(dst, src, size);
-    TerminateField(dst, size);
-}
-
-// A text up to its NUL; the rest of the field stays zero.
-static void PutText(BYTE* dst, const char* src, size_t size)
-{
-    memcpy(dst, src, strnlen(src, size - 1));
-}
-
 // ---- loading ----------------------------------------------------------------
 
-[[noreturn]] static void FailLoad(HANDLE file, const char* text)
+static int ReadFromFile(void* file, BYTE* buffer, DWORD size, DWORD* got)
 {
-    CloseHandle(file);
-    FatalError(text);
+    return ReadFile(static_cast<HANDLE>(file), buffer, size, got, NULL) != 0;
 }
 
-// The file being loaded and the bytes of the buffer not yet taken.
-struct FileReader {
-    HANDLE file;
-    DWORD next, end;
-};
-
-// Takes up to size bytes from the file: as many as there were before its
-// end. A failed read is not the end of the file: taking it for one would
-// load part of the menus and save that part over the whole file.
-static DWORD ReadUpTo(FileReader& in, BYTE* out, DWORD size)
+static const char* LoadFailedText(DataFileStatus status)
 {
-    DWORD total = 0;
-    while (total < size) {
-        if (in.next == in.end) {
-            DWORD got = 0;
-            if (!ReadFile(in.file, s_fileBuffer, sizeof s_fileBuffer, &got, NULL))
-                FailLoad(in.file, READ_FAILED_TEXT);
-            if (got == 0)
-                return total;
-            in.next = 0;
-            in.end = got;
-        }
-        DWORD part = in.end - in.next < size - total ? in.end - in.next : size - total;
-        memcpy(out + total, s_fileBuffer + in.next, part);
-        in.next += part;
-        total += part;
+    switch (status) {
+    case DATAFILE_OLD_VERSION:
+        return OLD_FILE_TEXT;
+    case DATAFILE_CORRUPT:
+        return CORRUPT_FILE_TEXT;
+    case DATAFILE_NO_MEMORY:
+        return NO_MEMORY_TEXT;
+    default:
+        return READ_FAILED_TEXT;
     }
-    return total;
-}
-
-static UserMenu* DecodeMenu(HANDLE file, const BYTE* rec)
-{
-    LONG count = static_cast<LONG>(GetLE32(rec + MENU_COUNT_AT));
-    if (count < 0)
-        FailLoad(file, CORRUPT_FILE_TEXT);
-    UserMenu* menu = NewUserMenu();
-    if (!menu)
-        FailLoad(file, NO_MEMORY_TEXT);
-    GetText(menu->name, rec, MENU_NAME_SIZE);
-    return menu;
-}
-
-static AppItem* DecodeApp(HANDLE file, const BYTE* rec)
-{
-    AppItem* app = NewAppItem();
-    if (!app)
-        FailLoad(file, NO_MEMORY_TEXT);
-    GetText(app->path, rec, APP_PATH_SIZE);
-    GetText(app->workDir, rec + APP_WORKDIR_AT, APP_WORKDIR_SIZE);
-    GetText(app->params, rec + APP_PARAMS_AT, APP_PARAMS_SIZE);
-    GetText(app->name, rec + APP_NAME_AT, APP_NAME_SIZE);
-    app->separatorBefore = GetLE32(rec + APP_SEPARATOR_AT);
-    return app;
 }
 
 // "C:\dir" becomes "\\?\C:\dir" and "\\server\share" "\\?\UNC\server\share":
@@ -178,22 +95,17 @@ static HANDLE OpenForLoad(const wchar_t* path)
     return file;
 }
 
-// apps.tx, or else the copy a save left behind. Where a replace is a delete
-// and a rename (FAT sticks), a save cut between the two leaves only its
-// copy, which is renamed only once written whole and flushed: the newest
-// state.
-static HANDLE OpenDataFile(bool* fromCopy)
-{
-    HANDLE file = OpenForLoad(s_dataPath);
-    *fromCopy = file == INVALID_HANDLE_VALUE;
-    return *fromCopy ? OpenForLoad(s_tempPath) : file;
-}
-
 void LoadMenuList()
 {
     ResolveDataFilePath();
-    bool fromCopy;
-    HANDLE file = OpenDataFile(&fromCopy);
+    HANDLE file = OpenForLoad(s_dataPath);
+    // Where a replace is a delete and a rename (FAT sticks), a save cut
+    // between the two leaves only its copy, renamed only once written whole
+    // and flushed: the newest state. One that does not read to its end was
+    // cut short, and is kept as a corrupt apps.tx is.
+    bool fromCopy = file == INVALID_HANDLE_VALUE;
+    if (fromCopy)
+        file = OpenForLoad(s_tempPath);
     if (file == INVALID_HANDLE_VALUE) {
         BuildDefaultMenus();
         return;
@@ -204,38 +116,10 @@ void LoadMenuList()
         return;
     }
 
-    FileReader in = {file, 0, 0};
-    BYTE version[4];
-    DWORD got = ReadUpTo(in, version, sizeof version);
-    // A copy that does not read to its end was cut short: it is kept, as a
-    // corrupt apps.tx is.
-    if (fromCopy && got < sizeof version)
-        FailLoad(file, CORRUPT_FILE_TEXT);
-    if (got < sizeof version || static_cast<LONG>(GetLE32(version)) != g_dataFileVersion)
-        FailLoad(file, OLD_FILE_TEXT);
-
-    UserMenu* last = NULL;
-    BYTE menuRec[MENU_RECORD_SIZE];
-    // A partial menu record at the end of apps.tx is dropped.
-    while ((got = ReadUpTo(in, menuRec, sizeof menuRec)) == sizeof menuRec) {
-        UserMenu* menu = DecodeMenu(file, menuRec);
-        AppendUserMenu(last, menu);
-        last = menu;
-
-        LONG count = static_cast<LONG>(GetLE32(menuRec + MENU_COUNT_AT));
-        AppItem* lastApp = NULL;
-        BYTE appRec[APP_RECORD_SIZE];
-        for (LONG i = 0; i < count; i++) {
-            if (ReadUpTo(in, appRec, sizeof appRec) != sizeof appRec)
-                FailLoad(file, CORRUPT_FILE_TEXT);
-            AppItem* app = DecodeApp(file, appRec);
-            AppendAppItem(menu, lastApp, app);  // counts the entry
-            lastApp = app;
-        }
-    }
-    if (fromCopy && got != 0)
-        FailLoad(file, CORRUPT_FILE_TEXT);
+    DataFileStatus status = DecodeMenuList(g_dataFileVersion, ReadFromFile, file, fromCopy);
     CloseHandle(file);
+    if (status != DATAFILE_OK)
+        FatalError(LoadFailedText(status));
 }
 
 // The Windows directory followed by "\file", or the bare file name when the
@@ -299,72 +183,10 @@ void BuildDefaultMenus()
 
 // ---- saving -----------------------------------------------------------------
 
-// The file being saved and the bytes waiting in the buffer.
-struct FileWriter {
-    HANDLE file;
-    DWORD used;
-};
-
-// Writes out what waits in the buffer: 0 when the write failed or fell short.
-static int FlushWriter(FileWriter& out)
+static int WriteToFile(void* file, const BYTE* data, DWORD size)
 {
     DWORD written = 0;
-    int ok = out.used == 0 || (WriteFile(out.file, s_fileBuffer, out.used, &written, NULL) && written == out.used);
-    out.used = 0;
-    return ok;
-}
-
-// Room in the buffer for the next record, zeroed; a buffer without room
-// is written out first. Null when that write failed.
-static BYTE* NextRecord(FileWriter& out, DWORD size)
-{
-    if (out.used + size > sizeof s_fileBuffer && !FlushWriter(out))
-        return NULL;
-    BYTE* rec = s_fileBuffer + out.used;
-    memset(rec, 0, size);
-    out.used += size;
-    return rec;
-}
-
-static LONG ChainLength(const UserMenu* menu)
-{
-    LONG n = 0;
-    for (const AppItem* app = menu->firstApp; app; app = app->next)
-        n++;
-    return n;
-}
-
-static int WriteMenu(FileWriter& out, const UserMenu* menu)
-{
-    BYTE* rec = NextRecord(out, MENU_RECORD_SIZE);
-    if (!rec)
-        return 0;
-    PutText(rec, menu->name, MENU_NAME_SIZE);
-    // The reader takes exactly this many entries, so it must be the number
-    // that follows, whatever the in-memory count says.
-    PutLE32(rec + MENU_COUNT_AT, static_cast<DWORD>(ChainLength(menu)));
-    for (const AppItem* app = menu->firstApp; app; app = app->next) {
-        BYTE* appRec = NextRecord(out, APP_RECORD_SIZE);
-        if (!appRec)
-            return 0;
-        PutText(appRec, app->path, APP_PATH_SIZE);
-        PutText(appRec + APP_WORKDIR_AT, app->workDir, APP_WORKDIR_SIZE);
-        PutText(appRec + APP_PARAMS_AT, app->params, APP_PARAMS_SIZE);
-        PutText(appRec + APP_NAME_AT, app->name, APP_NAME_SIZE);
-        PutLE32(appRec + APP_SEPARATOR_AT, app->separatorBefore);
-    }
-    return 1;
-}
-
-static int WriteMenuList(HANDLE file)
-{
-    FileWriter out = {file, 0};
-    PutLE32(NextRecord(out, 4), static_cast<DWORD>(g_dataFileVersion));
-    for (const UserMenu* menu = g_menuHead; menu; menu = menu->next) {
-        if (!WriteMenu(out, menu))
-            return 0;
-    }
-    return FlushWriter(out);
+    return WriteFile(static_cast<HANDLE>(file), data, size, &written, NULL) && written == size;
 }
 
 static int ReplaceDataFile()
@@ -398,7 +220,7 @@ void SaveMenuList()
         ShowWarning(WRITE_FAILED_TEXT);
         return;
     }
-    int ok = WriteMenuList(file) && FlushFileBuffers(file);
+    int ok = EncodeMenuList(g_dataFileVersion, WriteToFile, file) && FlushFileBuffers(file);
     ok = CloseHandle(file) && ok;
     ok = ok && ReplaceDataFile();
     if (!ok) {

@@ -1,12 +1,9 @@
 // The settings record, kept whole as one binary value in the registry.
-#include "store/store.h"
+#include "store/codec.h"
 
 #include <string.h>
 
 #include "base/report.h"
-#include "base/text.h"
-
-static_assert(sizeof(UserVars) == USERVARS_SIZE, "the registry value is the record's bytes");
 
 UserVars g_userVars;
 
@@ -53,19 +50,17 @@ void LoadUserVars()
         InstallDefaultUserVars(key);
     } else {
         DWORD type = REG_NONE;
-        DWORD size = sizeof g_userVars;
-        LONG status = RegQueryValueExA(key, VALUE_NAME, NULL, &type, reinterpret_cast<BYTE*>(&g_userVars), &size);
+        BYTE value[USERVARS_SIZE];
+        DWORD size = sizeof value;
+        LONG status = RegQueryValueExA(key, VALUE_NAME, NULL, &type, value, &size);
         if (status == ERROR_FILE_NOT_FOUND) {
             // The key without its value: a first run that ended before the
             // defaults were written.
             InstallDefaultUserVars(key);
-        } else if (status != ERROR_SUCCESS || size != sizeof g_userVars || type != REG_BINARY) {
-            // A text or a number of the record's length is still not the record.
+        } else if (status != ERROR_SUCCESS || !DecodeUserVars(type, value, size, &g_userVars)) {
             ShowWarning("Corrupt registry data.  Deleting\nand installing default data");
             RegDeleteValueA(key, VALUE_NAME);
             InstallDefaultUserVars(key);
-        } else {
-            TerminateField(g_userVars.wavPath, sizeof g_userVars.wavPath);
         }
     }
     RegCloseKey(key);

@@ -1,0 +1,262 @@
+// The data file's bytes to records and back. The settings decoder is
+// checked by its fuzz target over the seeds (replay_uservars).
+#include <gtest/gtest.h>
+
+#include <string.h>
+
+#include "tests/fuzz/native.h"
+
+using namespace native;
+
+namespace {
+
+Bytes Version(uint32_t version = DATAFILE_VERSION)
+{
+    Bytes out;
+    PutLE32(out, version);
+    return out;
+}
+
+void PutMenu(Bytes& out, const std::string& name, uint32_t count)
+{
+    PutField(out, name, 30);
+    out.insert(out.end(), 2, 0);
+    PutLE32(out, count);
+    out.insert(out.end(), 12, 0);  // link slots
+}
+
+void PutApp(Bytes& out, const AppSpec& app)
+{
+    PutField(out, app.path, 80);
+    PutField(out, app.workDir, 80);
+    PutField(out, app.params, 30);
+    PutField(out, app.name, 30);
+    PutLE32(out, app.separator);
+    out.insert(out.end(), 8, 0);  // link slots
+}
+
+// The file that holds these menus, built field by field.
+Bytes Image(const Menus& menus)
+{
+    Bytes out = Version();
+    for (const MenuSpec& menu : menus) {
+        PutMenu(out, menu.name, static_cast<uint32_t>(menu.apps.size()));
+        for (const AppSpec& app : menu.apps)
+            PutApp(out, app);
+    }
+    return out;
+}
+
+const Menus DEFAULT_MENUS = {
+    {"&Apps",
+     {{"c:\\vc40\\bin\\msdev.exe", "", "", "Visual &C++ v4.0", 0},
+      {"c:\\winword\\winword.exe", "", "", "&Word v7.0", 0}}},
+    {"&Games",
+     {{"C:\\WINDOWS\\winmine.exe", "", "", "&Minesweeper", 0}, {"C:\\WINDOWS\\sol.exe", "", "", "&Solitaire", 0}}},
+};
+
+// One menu of 600 entries: two full buffers of the reader and the writer
+// and part of a third.
+Menus ManyEntries()
+{
+    Menus menus = {{"Many", {}}};
+    for (int i = 0; i < 600; i++)
+        menus[0].apps.push_back({"p", "", "", "e" + std::to_string(i), 0});
+    return menus;
+}
+
+class CodecTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        Reset();
+    }
+    void TearDown() override
+    {
+        FreeAllMenus();
+        EXPECT_EQ(LiveBlocks(), 0);
+    }
+
+    // A failed decode must leave nothing behind.
+    static DataFileStatus Decode(Source& in)
+    {
+        DataFileStatus status = DecodeMenuList(DATAFILE_VERSION, ReadSource, &in);
+        if (status != DATAFILE_OK) {
+            EXPECT_EQ(g_menuHead, nullptr);
+            EXPECT_EQ(LiveBlocks(), 0);
+        }
+        return status;
+    }
+    static DataFileStatus Decode(const Bytes& bytes)
+    {
+        Source in;
+        in.bytes = bytes;
+        return Decode(in);
+    }
+    static Bytes Encode(int* writes = nullptr)
+    {
+        Sink out;
+        EXPECT_EQ(EncodeMenuList(DATAFILE_VERSION, WriteSink, &out), 1);
+        if (writes)
+            *writes = out.writes;
+        return out.bytes;
+    }
+};
+
+TEST_F(CodecTest, MenusInMemoryAreWrittenFieldByField)
+{
+    MakeMenus(DEFAULT_MENUS);
+    Bytes saved = Encode();
+    EXPECT_EQ(saved.size(), 1028u);
+    EXPECT_EQ(saved, Image(DEFAULT_MENUS));
+}
+
+// A file this program wrote loads as the records it was written from and
+// is written again byte for byte, a buffer per system call, not a record.
+TEST_F(CodecTest, RecordsLoadAndSaveAgainByteForByte)
+{
+    Menus tricky = {
+        {"&Tools",
+         {{"c:\\a.exe", "c:\\work", "-x 1", "&A", 0},
+          {"c:\\b.exe", "", "", "B", 1},
+          // 0x1A and CR LF must pass untouched, and the records after them stay in step.
+          {"c:\\\x1a\r\n.exe", "\r\n", "\x1a", "C\r\n", 0}}},
+        {"Empty", {}},
+        {"\x1a", {}},
+    };
+    for (int i = 0; i < 26; i++)
+        tricky[2].apps.push_back({"p", "", "", "n" + std::to_string(i), 0});
+    const struct {
+        const char* what;
+        Menus menus;
+        int reads, writes;
+    } cases[] = {
+        {"texts of every kind", tricky, 2, 1},
+        {"records across the buffers' edges", ManyEntries(), 4, 3},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Source in;
+        in.bytes = Image(c.menus);
+        ASSERT_EQ(Decode(in), DATAFILE_OK);
+        EXPECT_EQ(ReadMenus(), c.menus);
+        EXPECT_EQ(in.reads, c.reads);
+        int writes = 0;
+        EXPECT_EQ(Encode(&writes), in.bytes);
+        EXPECT_EQ(writes, c.writes);
+        FreeAllMenus();
+    }
+}
+
+TEST_F(CodecTest, WhatADecodeComesTo)
+{
+    Bytes partialMenu = Image({{"First", {{"c:\\x.exe", "", "", "x", 0}}}, {"Second", {}}});
+    Bytes cut;
+    PutMenu(cut, "Cut", 5);
+    partialMenu.insert(partialMenu.end(), cut.begin(), cut.begin() + 20);
+    Bytes shortCount = Version();
+    PutMenu(shortCount, "M", 3);
+    PutApp(shortCount, {"a", "", "", "a", 0});
+    PutApp(shortCount, {"b", "", "", "b", 0});
+    Bytes negative = Version();
+    PutMenu(negative, "M", 0xFFFFFFFF);
+    Bytes huge = Version();
+    PutMenu(huge, "M", 0x7FFFFFFF);
+    Bytes appCut = Version();
+    PutMenu(appCut, "M", 1);
+    appCut.insert(appCut.end(), 100, 'x');
+    const struct {
+        const char* what;
+        Bytes bytes;
+        DataFileStatus status;
+        const char* menus;
+    } cases[] = {
+        {"the version only", Version(), DATAFILE_OK, ""},
+        {"a partial menu record at the end", partialMenu, DATAFILE_OK, "First:x|Second:"},
+        {"version 99", Version(99), DATAFILE_OLD_VERSION, ""},
+        {"version 101", Version(101), DATAFILE_OLD_VERSION, ""},
+        {"only two bytes", {100, 0}, DATAFILE_OLD_VERSION, ""},
+        {"count 3, two entries", shortCount, DATAFILE_CORRUPT, ""},
+        {"negative count", negative, DATAFILE_CORRUPT, ""},
+        {"a count far beyond the file", huge, DATAFILE_CORRUPT, ""},
+        {"entry cut short", appCut, DATAFILE_CORRUPT, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(Decode(c.bytes), c.status);
+        EXPECT_EQ(DescribeMenus(), c.menus);
+        EXPECT_STREQ(ListFault(), nullptr);
+        FreeAllMenus();
+    }
+}
+
+// A failed read is not the end of the file: taking it for one would load
+// part of the menus, and a save would write that part over the whole.
+TEST_F(CodecTest, NoMemoryOrAFailedReadWhileDecodingLeavesNothing)
+{
+    const struct {
+        Menus menus;
+        int failAlloc, failRead;
+        DataFileStatus status;
+    } cases[] = {
+        {DEFAULT_MENUS, 0, -1, DATAFILE_NO_MEMORY},   {DEFAULT_MENUS, 1, -1, DATAFILE_NO_MEMORY},
+        {DEFAULT_MENUS, 2, -1, DATAFILE_NO_MEMORY},   {DEFAULT_MENUS, 3, -1, DATAFILE_NO_MEMORY},
+        {DEFAULT_MENUS, 4, -1, DATAFILE_NO_MEMORY},   {DEFAULT_MENUS, 5, -1, DATAFILE_NO_MEMORY},
+        {DEFAULT_MENUS, 6, -1, DATAFILE_OK},          {ManyEntries(), -1, 0, DATAFILE_READ_FAILED},
+        {ManyEntries(), -1, 1, DATAFILE_READ_FAILED}, {ManyEntries(), -1, 3, DATAFILE_READ_FAILED},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "allocation " << c.failAlloc << ", read " << c.failRead);
+        Source in;
+        in.bytes = Image(c.menus);
+        in.failAt = c.failRead;
+        FailAlloc(c.failAlloc);
+        EXPECT_EQ(Decode(in), c.status);
+        FailAlloc(-1);
+        FreeAllMenus();
+    }
+}
+
+TEST_F(CodecTest, AFailedWriteEndsTheEncode)
+{
+    MakeMenus(ManyEntries());
+    for (int failAt : {0, 1, 2}) {
+        SCOPED_TRACE(failAt);
+        Sink out;
+        out.failAt = failAt;
+        EXPECT_EQ(EncodeMenuList(DATAFILE_VERSION, WriteSink, &out), 0);
+        EXPECT_EQ(out.writes, failAt + 1);
+    }
+}
+
+TEST_F(CodecTest, TextsWithoutTheirNulAreCutAtTheFieldsLastByte)
+{
+    Bytes image = Version();
+    Bytes menu(MENU_RECORD_SIZE, 'M');
+    std::fill(menu.begin() + 32, menu.end(), 0);
+    menu[32] = 1;
+    image.insert(image.end(), menu.begin(), menu.end());
+    Bytes app(APP_RECORD_SIZE, 'a');
+    std::fill(app.begin() + 220, app.end(), 0);
+    image.insert(image.end(), app.begin(), app.end());
+
+    ASSERT_EQ(Decode(image), DATAFILE_OK);
+    EXPECT_EQ(ReadMenus(),
+              (Menus{{std::string(29, 'M'),
+                      {{std::string(79, 'a'), std::string(79, 'a'), std::string(29, 'a'), std::string(29, 'a'), 0}}}}));
+    EXPECT_STREQ(ListFault(), nullptr);
+}
+
+TEST_F(CodecTest, TheCountWrittenIsTheNumberOfEntriesThatFollow)
+{
+    MakeMenus({{"M", {{"a", "", "", "a", 0}, {"b", "", "", "b", 0}}}, {"N", {{"c", "", "", "c", 0}}}});
+    g_menuHead->count = 5;  // out of step with its chain
+    Bytes saved = Encode();
+    EXPECT_EQ(GetLE32(saved, 4 + 32), 2u);
+    FreeAllMenus();
+    ASSERT_EQ(Decode(saved), DATAFILE_OK);
+    EXPECT_EQ(DescribeMenus(), "M:a,b|N:c");
+    EXPECT_EQ(g_menuHead->count, 2);
+}
+
+}  // namespace

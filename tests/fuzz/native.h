@@ -1,0 +1,68 @@
+// What the native tests and fuzz targets share: the heap's books, the
+// warnings shown, the menu list as plain values, and memory in place of the
+// file the codecs read and write.
+#pragma once
+#include <stdint.h>
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "store/codec.h"
+#include "tests/bytes.h"
+
+namespace native {
+
+// No menus, no warnings, and every allocation succeeds.
+void Reset();
+// The nth HeapAlloc from now (0: the next) returns null; -1: none does.
+void FailAlloc(int nth);
+// Blocks handed out by HeapAlloc and not yet freed.
+int LiveBlocks();
+// The texts of the warning boxes shown since Reset.
+const std::vector<std::string>& Warnings();
+
+struct AppSpec {
+    std::string path, workDir, params, name;
+    DWORD separator;
+};
+struct MenuSpec {
+    std::string name;
+    std::vector<AppSpec> apps;
+};
+using Menus = std::vector<MenuSpec>;
+bool operator==(const AppSpec& a, const AppSpec& b);
+bool operator==(const MenuSpec& a, const MenuSpec& b);
+std::ostream& operator<<(std::ostream& out, const AppSpec& app);
+std::ostream& operator<<(std::ostream& out, const MenuSpec& menu);
+
+// Builds the menu list at g_menuHead, which must be empty.
+void MakeMenus(const Menus& menus);
+// Every field of the menu list.
+Menus ReadMenus();
+// The names alone, as "Menu:app,app|Menu2:".
+std::string DescribeMenus();
+// What in the list breaks what the program relies on (back links, counts,
+// texts terminated within their fields), or null.
+const char* ListFault();
+
+// Bytes for DecodeMenuList, at most `piece` bytes a read; the read numbered
+// failAt (0: the first) fails.
+struct Source {
+    Bytes bytes;
+    size_t piece = SIZE_MAX;
+    int failAt = -1;
+    size_t at = 0;
+    int reads = 0;
+};
+int ReadSource(void* source, BYTE* buffer, DWORD size, DWORD* got);
+
+// Where EncodeMenuList writes; the write numbered failAt (0: the first) fails.
+struct Sink {
+    Bytes bytes;
+    int failAt = -1;
+    int writes = 0;
+};
+int WriteSink(void* sink, const BYTE* data, DWORD size);
+
+}  // namespace native
