@@ -57,9 +57,9 @@ int CreateBar()
 {
     s_displayChangePending = false;  // the new bar is made for the display as it is now
     // Metrics are read now, so a bar made after a display change fits the new screen.
-    g_hwndBar = CreateWindowExA(BarExStyle(g_userVars.stayOnTop, g_newShell), BAR_CLASS_NAME, BAR_TITLE,
-                                WS_POPUP | WS_DLGFRAME, 0, 0, GetSystemMetrics(SM_CXSCREEN), BarHeight(), NULL, NULL,
-                                g_hInstance, NULL);
+    g_hwndBar =
+        CreateWindowExA(BarExStyle(g_userVars.stayOnTop, g_newShell), BAR_CLASS_NAME, BAR_TITLE, WS_POPUP | WS_DLGFRAME,
+                        0, 0, GetSystemMetrics(SM_CXSCREEN), BarHeight(), NULL, NULL, g_hInstance, NULL);
     if (!g_hwndBar)
         return 0;
     BuildBarMenus();

@@ -49,15 +49,14 @@ void RemoveMaximizeHook()
     g_hHook = NULL;
 }
 
-// The system keeps the work area of the bar's monitor below the bar, as a
-// shell does for a desktop toolbar: maximized windows then need no hook.
+// The system keeps the work area below the bar, as a shell does for a
+// desktop toolbar: maximized windows then need no hook. The bar spans the
+// primary monitor, whose work area this is.
 static bool RoomKeptBelowBar()
 {
-    RECT bar;
-    MONITORINFO info;
-    info.cbSize = sizeof info;
-    HMONITOR monitor = MonitorFromWindow(g_hwndBar, MONITOR_DEFAULTTOPRIMARY);
-    return GetWindowRect(g_hwndBar, &bar) && monitor && GetMonitorInfoA(monitor, &info) && info.rcWork.top >= bar.bottom;
+    RECT bar, work;
+    return GetWindowRect(g_hwndBar, &bar) && SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0) &&
+        work.top >= bar.bottom;
 }
 
 // Set while the hook is wanted and needed but was refused, so that a refusal

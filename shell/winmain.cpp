@@ -19,8 +19,8 @@ static void SearchSystemFolderOnly()
     typedef BOOL(WINAPI * SetDefaultDllDirectoriesProc)(DWORD);
     HMODULE kernel32 = GetModuleHandleA("kernel32.dll");
     // void (*)() is the type GCC lets any function pointer pass through.
-    auto set = kernel32 ? reinterpret_cast<SetDefaultDllDirectoriesProc>(reinterpret_cast<void (*)()>(
-                              GetProcAddress(kernel32, "SetDefaultDllDirectories")))
+    auto set = kernel32 ? reinterpret_cast<SetDefaultDllDirectoriesProc>(
+                              reinterpret_cast<void (*)()>(GetProcAddress(kernel32, "SetDefaultDllDirectories")))
                         : NULL;
     if (set)
         set(LOAD_LIBRARY_SEARCH_SYSTEM32);
