@@ -22,8 +22,11 @@ static int s_openDialogs = 0;
 static bool s_displayChangePending = false;
 static bool s_closePending = false;
 
+UINT g_exitRequestMessage = 0;
+
 int RegisterBarClass()
 {
+    g_exitRequestMessage = RegisterWindowMessageA(EXIT_REQUEST_MESSAGE);
     s_barClass.style = 0;
     s_barClass.lpfnWndProc = TolvexWinProc;
     s_barClass.cbClsExtra = 0;
@@ -206,6 +209,34 @@ static void OnClose()
         ExitTolvex();
 }
 
+// Ends an open dialog of the bar the way that keeps what the user meant:
+// a setup dialog or Options as its Cancel would, User Menus as its OK,
+// which keeps what it already holds, a box and About as their OK.
+static BOOL CALLBACK EndOpenDialog(HWND window, LPARAM)
+{
+    char name[8];
+    if (!GetClassNameA(window, name, sizeof name) || lstrcmpA(name, "#32770") != 0)
+        return TRUE;
+    DLGPROC proc = reinterpret_cast<DLGPROC>(GetWindowLongPtrA(window, DWLP_DLGPROC));
+    bool setup = proc == MenuProc || proc == AppProc || proc == OptionsProc;
+    // The innermost dialog comes first and ends first: its loop takes no
+    // further message once it has ended.
+    PostMessageA(window, WM_COMMAND, setup ? IDCANCEL : IDOK, 0);
+    return TRUE;
+}
+
+// Another program (the installer) asks the bar to save and end now, even
+// with dialogs open, which a close would wait for.
+static void OnExitRequest()
+{
+    if (s_openDialogs == 0) {
+        ExitTolvex();
+        return;
+    }
+    s_closePending = true;
+    EnumThreadWindows(GetCurrentThreadId(), EndOpenDialog, 0);
+}
+
 static void OnEndSession()
 {
     if (s_openDialogs == 0) {
@@ -257,6 +288,10 @@ LRESULT CALLBACK TolvexWinProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
 {
     if (message == g_taskbarCreatedMessage && message != 0) {
         OnTaskbarCreated();
+        return 0;
+    }
+    if (message == g_exitRequestMessage && message != 0) {
+        OnExitRequest();
         return 0;
     }
     switch (message) {

@@ -49,6 +49,11 @@ void TellAppBar(HWND hwnd, DWORD message);
 void OnAppBarNotify(WPARAM code, LPARAM lParam);
 void OnTaskbarCreated();
 
+// The message with which another program (the installer) asks the bar to
+// save and end even while dialogs are open; 0 until the class is registered.
+#define EXIT_REQUEST_MESSAGE "Tolvex.SaveAndExit"
+extern UINT g_exitRequestMessage;
+
 // Bar window. Its height: the caption's and a margin.
 int BarHeight();
 // Sizes the bar, and its strip as a desktop toolbar, to the height now due.
