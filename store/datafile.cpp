@@ -14,9 +14,11 @@ const wchar_t DATA_FILE_NAME[] = L"apps.tx";
 // a shell extension) can make the bar save somewhere else. In UTF-16 and
 // with the "\\?\" prefix, so that a folder of any name, and one whose path
 // leaves no room for the copy's longer name within MAX_PATH, works.
+// Set by ResolveDataFilePath before the first load; left out of the
+// program's file, which an initial text would make 128 KB larger.
 enum { DATA_PATH_SIZE = 32768 };
-static wchar_t s_dataPath[DATA_PATH_SIZE] = L"apps.tx";
-static wchar_t s_tempPath[DATA_PATH_SIZE + 4] = L"apps.tx.tmp";
+static wchar_t s_dataPath[DATA_PATH_SIZE];
+static wchar_t s_tempPath[DATA_PATH_SIZE + 4];
 
 LONG g_dataFileVersion = 0;
 
