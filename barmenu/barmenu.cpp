@@ -123,6 +123,7 @@ BOOL BuildBarMenus()
         *popupTail = entry;
         popupTail = &entry->next;
     }
+    KeepUsedMenuIcons();
     return DrawMenuBar(g_hwndBar);
 }
 

@@ -30,6 +30,18 @@ BOOL BuildBarMenus();
 void ClearBarMenus();
 AppItem* FindCommandApp(LONG id);
 
+// Each entry's program icon on its item, as the shell shows it for the
+// entry's path. A popup's icons are fetched when it is first about to open
+// (the bar's WM_INITMENUPOPUP), off the bar's thread, and kept until exit;
+// what has not come within a bounded wait shows the generic icon and is put
+// on the item when it comes (WM_MENUICONS_FETCHED to the bar).
+enum { WM_MENUICONS_FETCHED = WM_APP + 2 };
+void ShowMenuIcons(HMENU popup);
+void OnMenuIconsFetched(LPARAM batch);
+// After a build: drops the icons of paths that no entry has any more.
+void KeepUsedMenuIcons();
+void FreeMenuIcons();
+
 // The clock item: "h:mm AM" on a 12-hour clock.
 enum { CLOCK_TEXT_SIZE = 10 };
 void FormatClockText(const SYSTEMTIME& time, char text[CLOCK_TEXT_SIZE]);

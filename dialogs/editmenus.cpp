@@ -6,6 +6,7 @@
 #include <string.h>
 
 #include "barmenu/barmenu.h"
+#include "base/dpi.h"
 #include "base/report.h"
 #include "resources/resource.h"
 
@@ -19,9 +20,10 @@ enum { ROW_TEXT_SIZE = 32 };
 // shows selected by then.
 static UserMenu* s_shownMenu = NULL;
 
-// The arrow pictures, loaded at the first draw and kept for the whole run.
+// The arrow pictures, loaded at the first draw at the size then due and
+// kept for the whole run, or until another size is due.
 static HICON s_arrows[4];
-static bool s_arrowsLoaded = false;
+static int s_arrowSize = 0;
 
 static LRESULT ListMessage(HWND dialog, int list, UINT message, WPARAM wParam = 0, LPARAM lParam = 0)
 {
@@ -296,17 +298,28 @@ static void AddSeparator(HWND dialog)
 // drawn once is taken away again when the focus leaves.
 static void DrawArrow(const DRAWITEMSTRUCT* item)
 {
-    if (!s_arrowsLoaded) {
+    // A small icon for the DPI, no larger than the button, in its middle.
+    const RECT& rect = item->rcItem;
+    int width = rect.right - rect.left, height = rect.bottom - rect.top;
+    int size = MetricForDpi(SM_CXSMICON, WindowDpi(item->hwndItem));
+    size = size < width ? size : width;
+    size = size < height ? size : height;
+    if (size != s_arrowSize) {
         static const int ids[4] = {IDI_UPRAISED, IDI_DOWNRAISED, IDI_DOWNSUNKEN, IDI_UPSUNKEN};
-        for (int i = 0; i < 4; i++)
-            s_arrows[i] = static_cast<HICON>(LoadImageA(g_hInstance, MAKEINTRESOURCEA(ids[i]), IMAGE_ICON, 16, 16, 0));
-        s_arrowsLoaded = true;
+        for (int i = 0; i < 4; i++) {
+            if (s_arrows[i])
+                DestroyIcon(s_arrows[i]);
+            s_arrows[i] =
+                static_cast<HICON>(LoadImageA(g_hInstance, MAKEINTRESOURCEA(ids[i]), IMAGE_ICON, size, size, 0));
+        }
+        s_arrowSize = size;
     }
     bool up = item->CtlID == IDC_MENUUP || item->CtlID == IDC_APPUP;
     bool pressed = (item->itemState & ODS_SELECTED) != 0;
     HICON icon = s_arrows[up ? (pressed ? 3 : 0) : (pressed ? 2 : 1)];
     FillRect(item->hDC, &item->rcItem, GetSysColorBrush(COLOR_BTNFACE));
-    DrawIconEx(item->hDC, 0, 0, icon, 16, 16, 0, NULL, DI_NORMAL);
+    DrawIconEx(item->hDC, rect.left + (width - size) / 2, rect.top + (height - size) / 2, icon, size, size, 0, NULL,
+               DI_NORMAL);
     if (item->itemState & ODS_FOCUS)
         DrawFocusRect(item->hDC, &item->rcItem);
 }

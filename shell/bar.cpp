@@ -5,6 +5,7 @@
 #include <shellapi.h>
 
 #include "barmenu/barmenu.h"
+#include "base/dpi.h"
 #include "dialogs/dialogs.h"
 #include "resources/resource.h"
 #include "store/store.h"
@@ -51,9 +52,28 @@ DWORD BarExStyle(int stayOnTop, int newShell)
     return exStyle;
 }
 
+// Before the menus are in: a caption's height and a margin, for the DPI.
+static int FirstBarHeight()
+{
+    UINT dpi = WindowDpi(NULL);
+    return MetricForDpi(SM_CYCAPTION, dpi) + MulDiv(5, static_cast<int>(dpi), USER_DEFAULT_SCREEN_DPI);
+}
+
 int BarHeight()
 {
-    return GetSystemMetrics(SM_CYCAPTION) + 5;
+    // The system lays the menu bar out for the window's DPI and wraps it into
+    // more rows when its items do not fit across: the bar is as high as its
+    // frame and all of those rows, so that no menu and no clock is cut off.
+    enum { TALL = 0x4000 };
+    RECT rect = {0, 0, GetSystemMetrics(SM_CXSCREEN), TALL};
+    SendMessageA(g_hwndBar, WM_NCCALCSIZE, FALSE, reinterpret_cast<LPARAM>(&rect));
+    int height = TALL - (rect.bottom - rect.top);
+    return height > 0 && height < TALL ? height : FirstBarHeight();
+}
+
+static void SizeBar()
+{
+    SetWindowPos(g_hwndBar, NULL, 0, 0, GetSystemMetrics(SM_CXSCREEN), BarHeight(), SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 int CreateBar()
@@ -62,10 +82,11 @@ int CreateBar()
     // Metrics are read now, so a bar made after a display change fits the new screen.
     g_hwndBar =
         CreateWindowExA(BarExStyle(g_userVars.stayOnTop, g_newShell), BAR_CLASS_NAME, BAR_TITLE, WS_POPUP | WS_DLGFRAME,
-                        0, 0, GetSystemMetrics(SM_CXSCREEN), BarHeight(), NULL, NULL, g_hInstance, NULL);
+                        0, 0, GetSystemMetrics(SM_CXSCREEN), FirstBarHeight(), NULL, NULL, g_hInstance, NULL);
     if (!g_hwndBar)
         return 0;
     BuildBarMenus();
+    SizeBar();
     ShowWindow(g_hwndBar, SW_RESTORE);
     if (g_userVars.stayOnTop)
         RegisterAppBar();
@@ -78,8 +99,9 @@ void LayOutBar()
     if (IsAppBar())
         PositionAppBar();
     else
-        SetWindowPos(g_hwndBar, NULL, 0, 0, GetSystemMetrics(SM_CXSCREEN), BarHeight(), SWP_NOZORDER | SWP_NOACTIVATE);
+        SizeBar();
     UpdateMaximizeHook();
+    DrawMenuBar(g_hwndBar);
 }
 
 void TearDownBar()
@@ -162,6 +184,9 @@ INT_PTR RunBarDialog(int templateId, DLGPROC proc)
     // (so under Wine): a change made in the dialog is applied here.
     if (g_userVars.stayOnTop != stayOnTop)
         ApplyStayOnTop();
+    // New menus may need a row more, or one less.
+    if (templateId == IDD_EDITMENUS && IsWindow(g_hwndBar))
+        LayOutBar();
     // Destroying the bar under a dialog would take the dialog with it, past
     // its OK and Cancel handling, and the exit would free the records it
     // still uses: a display change and a close wait until here.
@@ -304,6 +329,17 @@ LRESULT CALLBACK TolvexWinProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
     case WM_SETTINGCHANGE:
         OnSettingChange(wParam);
         break;
+    case WM_DPICHANGED:
+        // Moved to a monitor of another scale: the system has resized the
+        // menu bar's font; the bar, its strip and the clock follow.
+        LayOutBar();
+        return 0;
+    case WM_INITMENUPOPUP:
+        ShowMenuIcons(reinterpret_cast<HMENU>(wParam));
+        break;
+    case WM_MENUICONS_FETCHED:
+        OnMenuIconsFetched(lParam);
+        return 0;
     case WM_COMMAND:
         OnCommand(LOWORD(wParam));
         return 0;

@@ -85,6 +85,7 @@ void ShutDown()
     SaveUserVars();
     SaveMenuList();
     ClearBarMenus();
+    FreeMenuIcons();
     FreeAllMenus();
     TearDownBar();
     EndLaunchCom();

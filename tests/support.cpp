@@ -61,6 +61,7 @@ void TolvexTest::TearDown()
 {
     // What a test left of the bar goes as at Exit, unsaved.
     ClearBarMenus();
+    FreeMenuIcons();
     FreeAllMenus();
     if (g_hwndBar && IsWindow(g_hwndBar))
         TearDownBar();
