@@ -32,6 +32,9 @@ struct State {
     std::function<UINT_PTR(DWORD, APPBARDATA*)> appBar;
     int wow64 = -1;
     int comStarts = 0, comEnds = 0;
+    std::string slowPath;
+    DWORD slowMs = 0;
+    std::vector<FileInfoCall> fileInfoCalls;
 };
 State s;
 DWORD s_exitThread = 0;  // the thread of RunToExit, 0 when none runs
@@ -203,6 +206,15 @@ static UINT_PTR WINAPI Seam_SHAppBarMessage(DWORD message, PAPPBARDATA data)
     return Real_SHAppBarMessage ? Real_SHAppBarMessage(message, data) : 0;
 }
 
+static DWORD_PTR(WINAPI* Real_SHGetFileInfoA)(LPCSTR, DWORD, SHFILEINFOA*, UINT, UINT) = NULL;
+static DWORD_PTR WINAPI Seam_SHGetFileInfoA(LPCSTR path, DWORD attributes, SHFILEINFOA* info, UINT size, UINT flags)
+{
+    s.fileInfoCalls.push_back({Text(path), flags});
+    if (!s.slowPath.empty() && path && strstr(path, s.slowPath.c_str()))
+        Sleep(s.slowMs);
+    return Real_SHGetFileInfoA(path, attributes, info, size, flags);
+}
+
 static HRESULT(WINAPI* Real_CoInitializeEx)(LPVOID, DWORD) = NULL;
 static HRESULT WINAPI Seam_CoInitializeEx(LPVOID reserved, DWORD flags)
 {
@@ -248,6 +260,7 @@ static FARPROC WINAPI Seam_GetProcAddress(HMODULE module, LPCSTR name)
         {"PlaySoundA", Untyped(Seam_PlaySoundA), NULL},
         {"GetOpenFileNameW", Untyped(Seam_GetOpenFileNameW), NULL},
         {"SHAppBarMessage", Untyped(Seam_SHAppBarMessage), reinterpret_cast<void**>(&Real_SHAppBarMessage)},
+        {"SHGetFileInfoA", Untyped(Seam_SHGetFileInfoA), reinterpret_cast<void**>(&Real_SHGetFileInfoA)},
         {"CoInitializeEx", Untyped(Seam_CoInitializeEx), reinterpret_cast<void**>(&Real_CoInitializeEx)},
         {"CoUninitialize", Untyped(Seam_CoUninitialize), reinterpret_cast<void**>(&Real_CoUninitialize)},
         {"IsWow64Process", Untyped(Seam_IsWow64Process), reinterpret_cast<void**>(&Real_IsWow64Process)},
@@ -414,6 +427,17 @@ void OnAppBar(std::function<UINT_PTR(DWORD, APPBARDATA*)> answer)
 void SetWow64(bool wow64)
 {
     s.wow64 = wow64;
+}
+
+void SlowShell(const std::string& pathPart, DWORD ms)
+{
+    s.slowPath = pathPart;
+    s.slowMs = ms;
+}
+
+std::vector<FileInfoCall>& FileInfoCalls()
+{
+    return s.fileInfoCalls;
 }
 
 int ComStarts()

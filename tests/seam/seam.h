@@ -84,6 +84,15 @@ void OnAppBar(std::function<UINT_PTR(DWORD, APPBARDATA*)> answer);
 
 // IsWow64Process, as the program looks it up: answers `wow64` when set.
 void SetWow64(bool wow64);
+// What the shell was asked of SHGetFileInfoA, from any thread (read them
+// once that thread is done); it answers after `ms` for a path containing
+// `pathPart`, as for a sleeping drive.
+struct FileInfoCall {
+    std::string path;
+    UINT flags;
+};
+std::vector<FileInfoCall>& FileInfoCalls();
+void SlowShell(const std::string& pathPart, DWORD ms);
 // COM starts and ends asked for through the lazily loaded ole32.
 int ComStarts();
 int ComEnds();

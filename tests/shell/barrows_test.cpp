@@ -1,0 +1,65 @@
+// A bar too narrow for its menus grows a row: no menu and no clock is ever
+// hidden, and the desktop toolbar's strip follows the bar.
+#include "tests/support.h"
+
+namespace {
+
+class BarRowsTest : public TolvexTest { };
+
+// Every item of the bar's menu bar, the clock last among them, lies
+// within the bar.
+void ExpectAllItemsShown()
+{
+    RECT bar;
+    GetWindowRect(g_hwndBar, &bar);
+    int items = GetMenuItemCount(g_hBarMenu);
+    for (int i = 0; i < items; i++) {
+        RECT item;
+        ASSERT_TRUE(GetMenuItemRect(g_hwndBar, g_hBarMenu, static_cast<UINT>(i), &item));
+        EXPECT_TRUE(item.left >= bar.left && item.right <= bar.right && item.top >= bar.top &&
+                    item.bottom <= bar.bottom)
+            << "item " << i << " of " << items;
+    }
+}
+
+LONG BarHeightNow()
+{
+    RECT bar;
+    GetWindowRect(g_hwndBar, &bar);
+    return bar.bottom - bar.top;
+}
+
+TEST_F(BarRowsTest, MenusThatDoNotFitAcrossGetARowMoreAndTheStripFollows)
+{
+    g_userVars.stayOnTop = 1;
+    seam::OnAppBar([](DWORD, APPBARDATA*) -> UINT_PTR { return TRUE; });
+    MakeMenus({{"&Tools", {"a"}}, {"&Games", {"b"}}});
+    StartBar();
+    LONG oneRow = BarHeightNow();
+    ExpectAllItemsShown();
+
+    // As User Menus leaves them: forty menus with long names.
+    std::vector<MenuSpec> many;
+    for (int i = 0; i < 40; i++)
+        many.push_back({"Menu with a long name " + std::to_string(i), {"x"}});
+    FreeAllMenus();
+    MakeMenus(many);
+    BuildBarMenus();
+    LayOutBar();
+    EXPECT_GT(BarHeightNow(), oneRow + oneRow / 2);
+    ExpectAllItemsShown();
+    const APPBARDATA* strip = NULL;
+    for (const seam::AppBarCall& call : seam::AppBarCalls())
+        if (call.message == ABM_SETPOS)
+            strip = &call.data;
+    ASSERT_TRUE(strip);
+    EXPECT_EQ(BarHeightNow(), strip->rc.bottom - strip->rc.top);
+
+    FreeAllMenus();
+    MakeMenus({{"&Tools", {"a"}}});
+    BuildBarMenus();
+    LayOutBar();
+    EXPECT_EQ(oneRow, BarHeightNow());
+}
+
+}  // namespace
