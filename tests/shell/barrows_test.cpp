@@ -2,16 +2,20 @@
 // hidden, and the desktop toolbar's strip follows the bar.
 #include "tests/support.h"
 
+#include "base/dpi.h"
+
 namespace {
 
 class BarRowsTest : public TolvexTest { };
 
 // Every item of the bar's menu bar, the clock last among them, lies
-// within the bar.
+// within the bar, which is no higher than its frame and menu rows.
 void ExpectAllItemsShown()
 {
-    RECT bar;
+    RECT bar, client;
     GetWindowRect(g_hwndBar, &bar);
+    GetClientRect(g_hwndBar, &client);
+    EXPECT_EQ(0, client.bottom);
     int items = GetMenuItemCount(g_hBarMenu);
     for (int i = 0; i < items; i++) {
         RECT item;
@@ -60,6 +64,16 @@ TEST_F(BarRowsTest, MenusThatDoNotFitAcrossGetARowMoreAndTheStripFollows)
     BuildBarMenus();
     LayOutBar();
     EXPECT_EQ(oneRow, BarHeightNow());
+}
+
+// scripts/e2e runs these tests again at 144 DPI (suite dpi144).
+TEST_F(BarRowsTest, TheBarIsLaidOutForItsScreensDpi)
+{
+    DWORD logPixels = USER_DEFAULT_SCREEN_DPI, size = sizeof logPixels;
+    RegGetValueA(HKEY_CURRENT_USER, "Control Panel\\Desktop", "LogPixels", RRF_RT_REG_DWORD, NULL, &logPixels, &size);
+    StartBar();
+    EXPECT_EQ(logPixels, WindowDpi(g_hwndBar));
+    ExpectAllItemsShown();
 }
 
 }  // namespace
