@@ -190,6 +190,18 @@ int Floors(char** argv)
     return 0;
 }
 
+// post CLASS MESSAGE WPARAM LPARAM: posts to the first window of CLASS, as
+// scripts/screenshots works the bar.
+int Post(char** argv)
+{
+    HWND hwnd = FindWindowA(argv[0], nullptr);
+    return hwnd &&
+            PostMessageA(hwnd, (UINT)strtoul(argv[1], nullptr, 0), (WPARAM)strtoul(argv[2], nullptr, 0),
+                         (LPARAM)strtol(argv[3], nullptr, 0))
+        ? 0
+        : 1;
+}
+
 struct Subcommand {
     const char* name;
     int args;
@@ -201,6 +213,7 @@ const Subcommand SUBCOMMANDS[] = {
     {"make-data", 3, "FILE MENUS APPS", MakeData},
     {"time-run", 3, "EXE CLASS DIR", TimeRun},
     {"floors", 1, "FILE", Floors},
+    {"post", 4, "CLASS MESSAGE WPARAM LPARAM", Post},
 };
 
 }  // namespace
