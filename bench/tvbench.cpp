@@ -5,6 +5,8 @@
 // The data file layout is written out here, as in the end-to-end driver,
 // rather than taken from the program's headers.
 #include <windows.h>
+#include <psapi.h>
+#include <winternl.h>
 
 #include <fcntl.h>
 #include <io.h>
@@ -67,10 +69,207 @@ int MakeData(char** argv)
     return fclose(file) == 0 && ok ? 0 : 1;
 }
 
+// make-icon-data FILE: one menu of 100 entries, each a program of the system
+// folder (the .exe files there, then its .dll files), for the icons' cases.
+int MakeIconData(char** argv)
+{
+    static char paths[100][MAX_PATH];
+    int n = 0;
+    char folder[MAX_PATH];
+    GetSystemDirectoryA(folder, sizeof folder);
+    static const char* const PATTERNS[] = {"\\*.exe", "\\*.dll"};
+    for (const char* pattern : PATTERNS) {
+        char search[MAX_PATH];
+        snprintf(search, sizeof search, "%s%s", folder, pattern);
+        WIN32_FIND_DATAA found;
+        HANDLE find = FindFirstFileA(search, &found);
+        for (bool more = find != INVALID_HANDLE_VALUE; more && n < 100; more = FindNextFileA(find, &found))
+            if (strlen(folder) + 1 + strlen(found.cFileName) < APP_PATH)
+                snprintf(paths[n++], MAX_PATH, "%s\\%s", folder, found.cFileName);
+        if (find != INVALID_HANDLE_VALUE)
+            FindClose(find);
+    }
+    FILE* file = fopen(argv[0], "wb");
+    if (!file || n < 100)
+        return 1;
+    LONG version = 100, apps = 100;
+    unsigned char menu[MENU_RECORD] = {};
+    PutText(menu, MENU_NAME, "&Icons");
+    memcpy(menu + MENU_COUNT_AT, &apps, 4);
+    bool ok = fwrite(&version, 4, 1, file) == 1 && fwrite(menu, sizeof menu, 1, file) == 1;
+    for (int j = 0; j < 100 && ok; ++j) {
+        unsigned char app[APP_RECORD] = {};
+        char text[32];
+        snprintf(text, sizeof text, "Program %d", j + 1);
+        PutText(app + APP_NAME_AT, APP_NAME, text);
+        PutText(app, APP_PATH, paths[j]);
+        ok = fwrite(app, sizeof app, 1, file) == 1;
+    }
+    return fclose(file) == 0 && ok ? 0 : 1;
+}
+
+// The bar's first user menu opened from the keyboard (Alt, Right, Down), as
+// a user does; milliseconds from the Down to the popup shown and drawn.
+double OpenFirstMenu(HWND bar)
+{
+    PostMessageA(bar, WM_SYSCOMMAND, SC_KEYMENU, 0);
+    PostMessageA(bar, WM_KEYDOWN, VK_RIGHT, 0);
+    DWORD_PTR answer;
+    SendMessageTimeoutA(bar, WM_NULL, 0, 0, SMTO_NORMAL, 30000, &answer);
+    LARGE_INTEGER from, to;
+    QueryPerformanceCounter(&from);
+    PostMessageA(bar, WM_KEYDOWN, VK_DOWN, 0);
+    HWND popup = nullptr;
+    for (int i = 0; i < 30000; ++i) {
+        popup = FindWindowA("#32768", nullptr);
+        if (popup && IsWindowVisible(popup) && !GetUpdateRect(popup, nullptr, FALSE))
+            break;
+        popup = nullptr;
+        Sleep(0);
+    }
+    QueryPerformanceCounter(&to);
+    PostMessageA(bar, WM_KEYDOWN, VK_ESCAPE, 0);
+    PostMessageA(bar, WM_KEYDOWN, VK_ESCAPE, 0);
+    SendMessageTimeoutA(bar, WM_NULL, 0, 0, SMTO_NORMAL, 30000, &answer);
+    for (int i = 0; i < 3000 && FindWindowA("#32768", nullptr) && IsWindowVisible(FindWindowA("#32768", nullptr)); ++i)
+        Sleep(1);
+    return popup ? Ms(from, to) : -1;
+}
+
+// time-popup EXE DIR: starts the bar in DIR (a file of make-icon-data) and
+// prints the milliseconds its first popup takes to be shown with icons at
+// its first and its second opening.
+int TimePopup(char** argv)
+{
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessA(argv[0], nullptr, nullptr, nullptr, FALSE, 0, nullptr, argv[1], &startup, &process))
+        return 1;
+    HWND bar = nullptr;
+    for (int i = 0; i < 30000 && !bar; ++i) {
+        bar = FindWindowA("TXClass", nullptr);
+        if (!bar || !IsWindowVisible(bar)) {
+            bar = nullptr;
+            Sleep(1);
+        }
+    }
+    bool ok = bar && WaitForInputIdle(process.hProcess, 30000) == 0;
+    double first = ok ? OpenFirstMenu(bar) : -1;
+    double second = ok ? OpenFirstMenu(bar) : -1;
+    ok = ok && PostMessageA(bar, WM_CLOSE, 0, 0) && WaitForSingleObject(process.hProcess, 60000) == WAIT_OBJECT_0;
+    if (!ok)
+        TerminateProcess(process.hProcess, 1);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    if (!ok || first < 0 || second < 0)
+        return 1;
+    printf("first=%.3f\nsecond=%.3f\n", first, second);
+    return 0;
+}
+
+// rebuilds N: makes the running bar build its menus N times (a display
+// change makes it anew) and opens its first popup after each, so that its
+// icons are put on the new items; prints the milliseconds per rebuild.
+int Rebuilds(char** argv)
+{
+    long rounds = atol(argv[0]);
+    HDC screen = GetDC(nullptr);
+    WPARAM bits = (WPARAM)GetDeviceCaps(screen, BITSPIXEL);
+    ReleaseDC(nullptr, screen);
+    LPARAM size = MAKELPARAM(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+    LARGE_INTEGER from, to;
+    QueryPerformanceCounter(&from);
+    for (long i = 0; i < rounds; ++i) {
+        HWND old = FindWindowA("TXClass", nullptr);
+        if (!old || !PostMessageA(old, WM_DISPLAYCHANGE, bits, size))
+            return 1;
+        HWND bar = nullptr;
+        for (int t = 0; t < 20000 && !bar; ++t) {
+            bar = FindWindowA("TXClass", nullptr);
+            if (bar == old || !bar || !IsWindowVisible(bar)) {
+                bar = nullptr;
+                Sleep(1);
+            }
+        }
+        if (!bar || OpenFirstMenu(bar) < 0)
+            return 1;
+    }
+    QueryPerformanceCounter(&to);
+    printf("rebuild_ms=%.3f\n", Ms(from, to) / (double)rounds);
+    return 0;
+}
+
+// counters CLASS: what the process of the window of CLASS holds, counted
+// the ways Wine keeps it (its GetGuiResources and GetProcessHandleCount
+// give 0): entries of the system handle table, of the process's GDI handle
+// table (which its PEB points to), and its private memory.
+int Counters(char** argv)
+{
+    DWORD pid = 0;
+    HWND hwnd = FindWindowA(argv[0], nullptr);
+    GetWindowThreadProcessId(hwnd, &pid);
+    HANDLE process = pid ? OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid) : nullptr;
+    if (!process)
+        return 1;
+    typedef LONG(WINAPI * QuerySystem)(ULONG, void*, ULONG, ULONG*);
+    typedef LONG(WINAPI * QueryProcess)(HANDLE, ULONG, void*, ULONG, ULONG*);
+    HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    auto querySystem = (QuerySystem)(void (*)())GetProcAddress(ntdll, "NtQuerySystemInformation");
+    auto queryProcess = (QueryProcess)(void (*)())GetProcAddress(ntdll, "NtQueryInformationProcess");
+    struct HandleEntry {
+        ULONG pid;
+        UCHAR type, flags;
+        USHORT handle;
+        void* object;
+        ACCESS_MASK access;
+    };
+    long handles = -1;
+    for (ULONG size = 1 << 16; handles < 0 && size <= (1u << 26); size *= 2) {
+        ULONG* table = (ULONG*)malloc(size);
+        LONG status = querySystem(16 /* SystemHandleInformation */, table, size, nullptr);
+        if (status == 0) {
+            const HandleEntry* entries = (const HandleEntry*)(table + (sizeof(void*) / sizeof(ULONG)));
+            handles = 0;
+            for (ULONG i = 0; i < table[0]; ++i)
+                handles += entries[i].pid == pid;
+        }
+        free(table);
+        if (status != 0 && status != (LONG)0xC0000004)
+            break;
+    }
+    struct GdiEntry {
+        ULONGLONG object;
+        ULONG owner;
+        USHORT unique;
+        UCHAR type, flags;
+        ULONGLONG user;
+    };
+    static GdiEntry gdi[0x10000];
+    PROCESS_BASIC_INFORMATION basic;
+    void* table = nullptr;
+    size_t tableAt = sizeof(void*) == 8 ? 0xF8 : 0x94;
+    long objects = -1;
+    if (queryProcess(process, ProcessBasicInformation, &basic, sizeof basic, nullptr) == 0 &&
+        ReadProcessMemory(process, (char*)basic.PebBaseAddress + tableAt, &table, sizeof table, nullptr) && table &&
+        ReadProcessMemory(process, table, gdi, sizeof gdi, nullptr)) {
+        objects = 0;
+        for (const GdiEntry& entry : gdi)
+            objects += entry.type != 0;
+    }
+    PROCESS_MEMORY_COUNTERS memory = {};
+    memory.cb = sizeof memory;
+    GetProcessMemoryInfo(process, &memory, sizeof memory);
+    CloseHandle(process);
+    printf("handles=%ld\ngdi=%ld\nmemory=%lu\n", handles, objects, (unsigned long)memory.PagefileUsage);
+    return 0;
+}
+
 // time-run EXE CLASS DIR: starts EXE in DIR, and prints the milliseconds
 // from its start to a visible window of CLASS (polled every millisecond,
-// the same for every program) and from a posted WM_CLOSE, once it is idle,
-// to the end of its process.
+// the same for every program), to that window's answer to its first sent
+// message (ready), and from a posted WM_CLOSE, once it is idle, to the end
+// of its process.
 int TimeRun(char** argv)
 {
     STARTUPINFOA startup = {};
@@ -92,7 +291,11 @@ int TimeRun(char** argv)
             Sleep(1);
     }
     QueryPerformanceCounter(&visible);
-    bool done = hwnd && WaitForInputIdle(process.hProcess, 30000) == 0;
+    DWORD_PTR answer = 0;
+    bool done = hwnd && SendMessageTimeoutA(hwnd, WM_NULL, 0, 0, SMTO_NORMAL, 30000, &answer);
+    LARGE_INTEGER ready;
+    QueryPerformanceCounter(&ready);
+    done = done && WaitForInputIdle(process.hProcess, 30000) == 0;
     QueryPerformanceCounter(&closing);
     done = done && PostMessageA(hwnd, WM_CLOSE, 0, 0) && WaitForSingleObject(process.hProcess, 60000) == WAIT_OBJECT_0;
     QueryPerformanceCounter(&ended);
@@ -104,7 +307,7 @@ int TimeRun(char** argv)
         fprintf(stderr, "%s showed no window or did not end\n", argv[0]);
         return 1;
     }
-    printf("start=%.3f\nexit=%.3f\n", Ms(started, visible), Ms(closing, ended));
+    printf("start=%.3f\nready=%.3f\nexit=%.3f\n", Ms(started, visible), Ms(started, ready), Ms(closing, ended));
     return 0;
 }
 
@@ -214,6 +417,10 @@ const Subcommand SUBCOMMANDS[] = {
     {"time-run", 3, "EXE CLASS DIR", TimeRun},
     {"floors", 1, "FILE", Floors},
     {"post", 4, "CLASS MESSAGE WPARAM LPARAM", Post},
+    {"make-icon-data", 1, "FILE", MakeIconData},
+    {"time-popup", 2, "EXE DIR", TimePopup},
+    {"rebuilds", 1, "N", Rebuilds},
+    {"counters", 1, "CLASS", Counters},
 };
 
 }  // namespace
