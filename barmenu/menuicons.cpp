@@ -14,9 +14,10 @@
 #include "base/syslib.h"
 #include "base/text.h"
 
-// How long an opening popup waits for its icons; what comes later is put on
-// the items when it comes. Well below what a user would take for a hang.
-enum { ICON_WAIT_MS = 150 };
+// How long an opening popup waits for its icons: within the time a popup
+// takes to appear. What comes later is put on the items when it comes, and
+// an open popup is drawn again with it.
+enum { ICON_WAIT_MS = 40 };
 
 // One path's bitmap, kept for the session; null while first fetched.
 struct IconEntry {
@@ -329,6 +330,14 @@ static bool ShowsIcons(HMENU popup, int items)
     return false;
 }
 
+static BOOL CALLBACK RedrawOpenMenu(HWND window, LPARAM)
+{
+    char name[8];
+    if (GetClassNameA(window, name, sizeof name) && lstrcmpA(name, "#32768") == 0)
+        InvalidateRect(window, NULL, TRUE);
+    return TRUE;
+}
+
 void OnMenuIconsFetched(LPARAM param)
 {
     IconBatch* batch = reinterpret_cast<IconBatch*>(param);
@@ -341,6 +350,7 @@ void OnMenuIconsFetched(LPARAM param)
         if (ShowsIcons(entry->popup, items))
             PutIcons(entry->popup, items, size);
     }
+    EnumThreadWindows(GetCurrentThreadId(), RedrawOpenMenu, 0);
 }
 
 void KeepUsedMenuIcons()
