@@ -92,7 +92,7 @@ TEST_F(ClockTest, AFailedChimeWarnsAndWithoutTheClockItemNothingPlays)
     seam::SetLocalTime(0, 0);
     seam::SetPlayResult(FALSE);
     EXPECT_EQ(1, UpdateClock());
-    EXPECT_EQ(std::vector<std::string>{SOUND_TEXT}, seam::BoxTexts());
+    ASSERT_EQ(std::vector<std::string>{SOUND_TEXT}, seam::BoxTexts());
     EXPECT_EQ(g_hwndBar, seam::Boxes()[0].owner);
 
     seam::Reset();

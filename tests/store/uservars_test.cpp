@@ -133,9 +133,9 @@ TEST_F(UserVarsTest, AValueOfAnyOtherSizeOrTypeIsReplacedByTheDefaults)
             value.back() = 0;
         Store(c.type, value);
         LoadUserVars();
-        EXPECT_EQ((std::vector<std::string>{CORRUPT_TEXT, FIRST_RUN_TEXT}), seam::BoxTexts());
-        EXPECT_EQ(HWND(NULL), seam::Boxes().at(0).owner);
-        EXPECT_EQ(UINT(MB_ICONWARNING), seam::Boxes().at(0).type);
+        ASSERT_EQ((std::vector<std::string>{CORRUPT_TEXT, FIRST_RUN_TEXT}), seam::BoxTexts());
+        EXPECT_EQ(HWND(NULL), seam::Boxes()[0].owner);
+        EXPECT_EQ(UINT(MB_ICONWARNING), seam::Boxes()[0].type);
         ExpectDefaultsInMemory();
         EXPECT_EQ(Defaults(), Stored());
     }
