@@ -77,24 +77,25 @@ TEST_F(LaunchTest, TheShellGetsComAndUnderWow64TheSystemFolderThroughSysnative)
         const char* what;
         bool wow64;
         const char* fails;
+        int failures;
         std::string path, handed;
         int comStarts;
     } cases[] = {
-        {"a tool of the system folder", true, nullptr, tool, native, 1},
-        {"its subfolder in other case", true, nullptr, windows + "\\SYSTEM32\\drivers\\x.exe",
+        {"a tool of the system folder", true, nullptr, 0, tool, native, 1},
+        {"its subfolder in other case", true, nullptr, 0, windows + "\\SYSTEM32\\drivers\\x.exe",
          windows + "\\Sysnative\\drivers\\x.exe", 1},
-        {"a folder of a longer name, without ole32", true, "LoadLibraryExA", system + "x\\a.exe", system + "x\\a.exe",
-         0},
-        {"the Windows folder", true, nullptr, windows + "\\notepad.exe", windows + "\\notepad.exe", 1},
-        {"no WOW64", false, nullptr, tool, tool, 1},
-        {"no system folder", true, "GetSystemDirectoryA", tool, tool, 1},
+        {"a folder of a longer name; ole32 not loaded", true, "LoadLibraryExA", 1, system + "x\\a.exe",
+         system + "x\\a.exe", 0},
+        {"the Windows folder", true, nullptr, 0, windows + "\\notepad.exe", windows + "\\notepad.exe", 1},
+        {"no WOW64", false, nullptr, 0, tool, tool, 1},
+        {"no system folder", true, "GetSystemDirectoryA", 2, tool, tool, 1},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         seam::Reset();
         seam::SetWow64(c.wow64);
         if (c.fails)
-            seam::Fail(c.fails, 1, ERROR_MOD_NOT_FOUND, c.fails[0] == 'L' ? 1 : 4);  // ole32 loads first
+            seam::Fail(c.fails, 1, ERROR_MOD_NOT_FOUND, c.failures);
         AppItem app = Entry(c.path);
         EXPECT_EQ(2, LaunchApp(&app) + LaunchApp(&app));
         EXPECT_EQ(c.path, app.path);

@@ -505,12 +505,17 @@ int LiveMenus()
 int RunToExit(const std::function<void()>& run)
 {
     s_exitCode = -1;
-    auto body = [](LPVOID param) -> DWORD {
-        (*static_cast<const std::function<void()>*>(param))();
-        return 0;
+    // A lambda converts to a thread procedure only where WINAPI is the
+    // default calling convention, which it is not on i686.
+    struct Body {
+        static DWORD WINAPI Run(LPVOID param)
+        {
+            (*static_cast<const std::function<void()>*>(param))();
+            return 0;
+        }
     };
     HANDLE thread =
-        CreateThread(NULL, 0, body, const_cast<std::function<void()>*>(&run), CREATE_SUSPENDED, &s_exitThread);
+        CreateThread(NULL, 0, Body::Run, const_cast<std::function<void()>*>(&run), CREATE_SUSPENDED, &s_exitThread);
     if (!thread) {
         ADD_FAILURE() << "no thread";
         return -1;

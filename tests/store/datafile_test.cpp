@@ -77,6 +77,13 @@ public:
     {
         Release();
     }
+    // A thread procedure: lets go of the file after a moment.
+    static DWORD WINAPI ReleaseSoon(LPVOID holder)
+    {
+        Sleep(300);
+        static_cast<Holder*>(holder)->Release();
+        return 0;
+    }
     void Release()
     {
         if (file_ != INVALID_HANDLE_VALUE)
@@ -329,12 +336,7 @@ TEST_F(DataFileTest, ASaveGoesThroughALeftoverCopyAndAMomentaryHold)
         Holder holder("apps.tx");
         if (!held)
             holder.Release();
-        auto releaseSoon = [](LPVOID h) -> DWORD {
-            Sleep(300);
-            static_cast<Holder*>(h)->Release();
-            return 0;
-        };
-        HANDLE release = CreateThread(NULL, 0, releaseSoon, &holder, 0, NULL);
+        HANDLE release = CreateThread(NULL, 0, Holder::ReleaseSoon, &holder, 0, NULL);
         SaveMenuList();
         WaitForSingleObject(release, INFINITE);
         CloseHandle(release);
