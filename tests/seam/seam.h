@@ -87,6 +87,18 @@ void SetWow64(bool wow64);
 // COM starts and ends asked for through the lazily loaded ole32.
 int ComStarts();
 int ComEnds();
+// The flags of the last COM start.
+DWORD ComFlags();
+
+// ---- what the system will not do on demand --------------------------------------
+
+// WriteFile call `nth` from now writes half of what it is given and succeeds,
+// as on a full disk.
+void ShortWrite(int nth = 1);
+// GetWindowsDirectoryA gives `dir` from now on, as the real one would.
+void SetWindowsDirectory(const char* dir);
+// The menus made with CreateMenu since the last Reset that still exist.
+int LiveMenus();
 
 // ---- the end of the process ---------------------------------------------------
 
