@@ -5,6 +5,7 @@
 #include <string.h>
 
 #include <map>
+#include <set>
 
 namespace seam {
 namespace {
@@ -29,6 +30,8 @@ struct State {
     std::function<BOOL(OPENFILENAMEA*)> openDialog;
     int openDialogs = 0;
     std::vector<AppBarCall> appBarCalls;
+    std::set<void*> heapBlocks;
+    std::map<std::string, std::set<void*>> made;
     std::function<UINT_PTR(DWORD, APPBARDATA*)> appBar;
     int wow64 = -1;
     int comStarts = 0, comEnds = 0;
@@ -58,55 +61,54 @@ std::string Text(const char* text)
 // ---- the replaced imports -----------------------------------------------------
 
 // Each failable call: the real one unless a test asked it to fail.
-#define SEAM_FAILABLES(X)                                                                                          \
-    X(HANDLE, INVALID_HANDLE_VALUE, CreateFileA,                                                                   \
-      (LPCSTR a, DWORD b, DWORD c, LPSECURITY_ATTRIBUTES d, DWORD e, DWORD f, HANDLE g), (a, b, c, d, e, f, g))   \
-    X(HANDLE, INVALID_HANDLE_VALUE, CreateFileW,                                                                   \
-      (LPCWSTR a, DWORD b, DWORD c, LPSECURITY_ATTRIBUTES d, DWORD e, DWORD f, HANDLE g), (a, b, c, d, e, f, g))  \
-    X(BOOL, FALSE, ReadFile, (HANDLE a, LPVOID b, DWORD c, LPDWORD d, LPOVERLAPPED e), (a, b, c, d, e))            \
-    X(BOOL, FALSE, WriteFile, (HANDLE a, LPCVOID b, DWORD c, LPDWORD d, LPOVERLAPPED e), (a, b, c, d, e))          \
-    X(BOOL, FALSE, FlushFileBuffers, (HANDLE a), (a))                                                              \
-    X(BOOL, FALSE, MoveFileExA, (LPCSTR a, LPCSTR b, DWORD c), (a, b, c))                                          \
-    X(BOOL, FALSE, MoveFileExW, (LPCWSTR a, LPCWSTR b, DWORD c), (a, b, c))                                        \
-    X(BOOL, FALSE, DeleteFileA, (LPCSTR a), (a))                                                                   \
-    X(BOOL, FALSE, DeleteFileW, (LPCWSTR a), (a))                                                                  \
-    X(DWORD, INVALID_FILE_ATTRIBUTES, GetFileAttributesA, (LPCSTR a), (a))                                         \
-    X(DWORD, INVALID_FILE_ATTRIBUTES, GetFileAttributesW, (LPCWSTR a), (a))                                        \
-    X(DWORD, 0, GetFullPathNameA, (LPCSTR a, DWORD b, LPSTR c, LPSTR* d), (a, b, c, d))                            \
-    X(DWORD, 0, GetFullPathNameW, (LPCWSTR a, DWORD b, LPWSTR c, LPWSTR* d), (a, b, c, d))                         \
-    X(LPVOID, NULL, HeapAlloc, (HANDLE a, DWORD b, SIZE_T c), (a, b, c))                                           \
-    X(UINT, 0, GetWindowsDirectoryA, (LPSTR a, UINT b), (a, b))                                                    \
-    X(UINT, 0, GetSystemDirectoryA, (LPSTR a, UINT b), (a, b))                                                     \
-    X(DWORD, 0, GetCurrentDirectoryA, (DWORD a, LPSTR b), (a, b))                                                  \
-    X(BOOL, FALSE, SetCurrentDirectoryA, (LPCSTR a), (a))                                                          \
-    X(DWORD, 0, GetModuleFileNameA, (HMODULE a, LPSTR b, DWORD c), (a, b, c))                                      \
-    X(DWORD, 0, GetModuleFileNameW, (HMODULE a, LPWSTR b, DWORD c), (a, b, c))                                     \
-    X(HMODULE, NULL, LoadLibraryA, (LPCSTR a), (a))                                                                \
-    X(HMODULE, NULL, LoadLibraryExA, (LPCSTR a, HANDLE b, DWORD c), (a, b, c))                                     \
-    X(HMODULE, NULL, LoadLibraryExW, (LPCWSTR a, HANDLE b, DWORD c), (a, b, c))                                    \
-    X(BOOL, FALSE, GetVersionExA, (LPOSVERSIONINFOA a), (a))                                                       \
-    X(HANDLE, NULL, CreateMutexW, (LPSECURITY_ATTRIBUTES a, BOOL b, LPCWSTR c), (a, b, c))                         \
-    X(ATOM, 0, RegisterClassA, (const WNDCLASSA* a), (a))                                                          \
-    X(HWND, NULL, CreateWindowExA,                                                                                 \
-      (DWORD a, LPCSTR b, LPCSTR c, DWORD d, int e, int f, int g, int h, HWND i, HMENU j, HINSTANCE k, LPVOID l), \
-      (a, b, c, d, e, f, g, h, i, j, k, l))                                                                        \
-    X(HMENU, NULL, CreateMenu, (), ())                                                                             \
-    X(HMENU, NULL, CreatePopupMenu, (), ())                                                                        \
-    X(BOOL, FALSE, AppendMenuA, (HMENU a, UINT b, UINT_PTR c, LPCSTR d), (a, b, c, d))                             \
-    X(BOOL, FALSE, InsertMenuA, (HMENU a, UINT b, UINT c, UINT_PTR d, LPCSTR e), (a, b, c, d, e))                  \
-    X(BOOL, FALSE, ModifyMenuA, (HMENU a, UINT b, UINT c, UINT_PTR d, LPCSTR e), (a, b, c, d, e))                  \
-    X(BOOL, FALSE, SetMenuItemInfoA, (HMENU a, UINT b, BOOL c, LPCMENUITEMINFOA d), (a, b, c, d))                  \
-    X(HHOOK, NULL, SetWindowsHookExA, (int a, HOOKPROC b, HINSTANCE c, DWORD d), (a, b, c, d))                     \
-    X(INT_PTR, -1, DialogBoxParamA, (HINSTANCE a, LPCSTR b, HWND c, DLGPROC d, LPARAM e), (a, b, c, d, e))         \
-    X(UINT_PTR, 0, SetTimer, (HWND a, UINT_PTR b, UINT c, TIMERPROC d), (a, b, c, d))                              \
-    X(BOOL, FALSE, RegisterHotKey, (HWND a, int b, UINT c, UINT d), (a, b, c, d))                                  \
-    X(LONG, ERROR_ACCESS_DENIED, RegCreateKeyExA,                                                                  \
-      (HKEY a, LPCSTR b, DWORD c, LPSTR d, DWORD e, REGSAM f, LPSECURITY_ATTRIBUTES g, PHKEY h, LPDWORD i),        \
-      (a, b, c, d, e, f, g, h, i))                                                                                 \
-    X(LONG, ERROR_ACCESS_DENIED, RegOpenKeyExA, (HKEY a, LPCSTR b, DWORD c, REGSAM d, PHKEY e), (a, b, c, d, e))   \
-    X(LONG, ERROR_ACCESS_DENIED, RegQueryValueExA, (HKEY a, LPCSTR b, LPDWORD c, LPDWORD d, LPBYTE e, LPDWORD f),  \
-      (a, b, c, d, e, f))                                                                                          \
-    X(LONG, ERROR_ACCESS_DENIED, RegSetValueExA, (HKEY a, LPCSTR b, DWORD c, DWORD d, const BYTE* e, DWORD f),     \
+#define SEAM_FAILABLES(X)                                                                                              \
+    X(HANDLE, INVALID_HANDLE_VALUE, CreateFileA,                                                                       \
+      (LPCSTR a, DWORD b, DWORD c, LPSECURITY_ATTRIBUTES d, DWORD e, DWORD f, HANDLE g), (a, b, c, d, e, f, g))        \
+    X(HANDLE, INVALID_HANDLE_VALUE, CreateFileW,                                                                       \
+      (LPCWSTR a, DWORD b, DWORD c, LPSECURITY_ATTRIBUTES d, DWORD e, DWORD f, HANDLE g), (a, b, c, d, e, f, g))       \
+    X(BOOL, FALSE, ReadFile, (HANDLE a, LPVOID b, DWORD c, LPDWORD d, LPOVERLAPPED e), (a, b, c, d, e))                \
+    X(BOOL, FALSE, WriteFile, (HANDLE a, LPCVOID b, DWORD c, LPDWORD d, LPOVERLAPPED e), (a, b, c, d, e))              \
+    X(BOOL, FALSE, FlushFileBuffers, (HANDLE a), (a))                                                                  \
+    X(BOOL, FALSE, MoveFileExA, (LPCSTR a, LPCSTR b, DWORD c), (a, b, c))                                              \
+    X(BOOL, FALSE, MoveFileExW, (LPCWSTR a, LPCWSTR b, DWORD c), (a, b, c))                                            \
+    X(BOOL, FALSE, DeleteFileA, (LPCSTR a), (a))                                                                       \
+    X(BOOL, FALSE, DeleteFileW, (LPCWSTR a), (a))                                                                      \
+    X(DWORD, INVALID_FILE_ATTRIBUTES, GetFileAttributesA, (LPCSTR a), (a))                                             \
+    X(DWORD, INVALID_FILE_ATTRIBUTES, GetFileAttributesW, (LPCWSTR a), (a))                                            \
+    X(DWORD, 0, GetFullPathNameA, (LPCSTR a, DWORD b, LPSTR c, LPSTR * d), (a, b, c, d))                               \
+    X(DWORD, 0, GetFullPathNameW, (LPCWSTR a, DWORD b, LPWSTR c, LPWSTR * d), (a, b, c, d))                            \
+    X(UINT, 0, GetWindowsDirectoryA, (LPSTR a, UINT b), (a, b))                                                        \
+    X(UINT, 0, GetSystemDirectoryA, (LPSTR a, UINT b), (a, b))                                                         \
+    X(DWORD, 0, GetCurrentDirectoryA, (DWORD a, LPSTR b), (a, b))                                                      \
+    X(BOOL, FALSE, SetCurrentDirectoryA, (LPCSTR a), (a))                                                              \
+    X(DWORD, 0, GetModuleFileNameA, (HMODULE a, LPSTR b, DWORD c), (a, b, c))                                          \
+    X(DWORD, 0, GetModuleFileNameW, (HMODULE a, LPWSTR b, DWORD c), (a, b, c))                                         \
+    X(HMODULE, NULL, LoadLibraryA, (LPCSTR a), (a))                                                                    \
+    X(HMODULE, NULL, LoadLibraryExA, (LPCSTR a, HANDLE b, DWORD c), (a, b, c))                                         \
+    X(HMODULE, NULL, LoadLibraryExW, (LPCWSTR a, HANDLE b, DWORD c), (a, b, c))                                        \
+    X(BOOL, FALSE, GetVersionExA, (LPOSVERSIONINFOA a), (a))                                                           \
+    X(HANDLE, NULL, CreateMutexW, (LPSECURITY_ATTRIBUTES a, BOOL b, LPCWSTR c), (a, b, c))                             \
+    X(ATOM, 0, RegisterClassA, (const WNDCLASSA* a), (a))                                                              \
+    X(HWND, NULL, CreateWindowExA,                                                                                     \
+      (DWORD a, LPCSTR b, LPCSTR c, DWORD d, int e, int f, int g, int h, HWND i, HMENU j, HINSTANCE k, LPVOID l),      \
+      (a, b, c, d, e, f, g, h, i, j, k, l))                                                                            \
+    X(HMENU, NULL, CreateMenu, (), ())                                                                                 \
+    X(HMENU, NULL, CreatePopupMenu, (), ())                                                                            \
+    X(BOOL, FALSE, AppendMenuA, (HMENU a, UINT b, UINT_PTR c, LPCSTR d), (a, b, c, d))                                 \
+    X(BOOL, FALSE, InsertMenuA, (HMENU a, UINT b, UINT c, UINT_PTR d, LPCSTR e), (a, b, c, d, e))                      \
+    X(BOOL, FALSE, ModifyMenuA, (HMENU a, UINT b, UINT c, UINT_PTR d, LPCSTR e), (a, b, c, d, e))                      \
+    X(BOOL, FALSE, SetMenuItemInfoA, (HMENU a, UINT b, BOOL c, LPCMENUITEMINFOA d), (a, b, c, d))                      \
+    X(HHOOK, NULL, SetWindowsHookExA, (int a, HOOKPROC b, HINSTANCE c, DWORD d), (a, b, c, d))                         \
+    X(INT_PTR, -1, DialogBoxParamA, (HINSTANCE a, LPCSTR b, HWND c, DLGPROC d, LPARAM e), (a, b, c, d, e))             \
+    X(UINT_PTR, 0, SetTimer, (HWND a, UINT_PTR b, UINT c, TIMERPROC d), (a, b, c, d))                                  \
+    X(BOOL, FALSE, RegisterHotKey, (HWND a, int b, UINT c, UINT d), (a, b, c, d))                                      \
+    X(LONG, ERROR_ACCESS_DENIED, RegCreateKeyExA,                                                                      \
+      (HKEY a, LPCSTR b, DWORD c, LPSTR d, DWORD e, REGSAM f, LPSECURITY_ATTRIBUTES g, PHKEY h, LPDWORD i),            \
+      (a, b, c, d, e, f, g, h, i))                                                                                     \
+    X(LONG, ERROR_ACCESS_DENIED, RegOpenKeyExA, (HKEY a, LPCSTR b, DWORD c, REGSAM d, PHKEY e), (a, b, c, d, e))       \
+    X(LONG, ERROR_ACCESS_DENIED, RegQueryValueExA, (HKEY a, LPCSTR b, LPDWORD c, LPDWORD d, LPBYTE e, LPDWORD f),      \
+      (a, b, c, d, e, f))                                                                                              \
+    X(LONG, ERROR_ACCESS_DENIED, RegSetValueExA, (HKEY a, LPCSTR b, DWORD c, DWORD d, const BYTE* e, DWORD f),         \
       (a, b, c, d, e, f))
 
 // A failing registry call reports its error as its result, not as the
@@ -122,15 +124,48 @@ LONG FailureResult<LONG>(LONG)
     return static_cast<LONG>(GetLastError());
 }
 
-#define SEAM_DEFINE(R, fail, name, params, args)                     \
-    static R(WINAPI* Real_##name) params = NULL;                     \
-    static R WINAPI Seam_##name params                               \
-    {                                                                \
-        if (ShouldFail(#name))                                       \
-            return FailureResult<R>(fail);                           \
-        return Real_##name args;                                     \
+// The handles a call made, for the checks that they are given back.
+template <typename R>
+static void NoteMade(const char*, R)
+{
+}
+template <typename T>
+static void NoteMade(const char* call, T* handle)
+{
+    if (handle && handle != INVALID_HANDLE_VALUE)
+        s.made[call].insert(handle);
+}
+
+#define SEAM_DEFINE(R, fail, name, params, args)                                                                       \
+    static R(WINAPI* Real_##name) params = NULL;                                                                       \
+    static R WINAPI Seam_##name params                                                                                 \
+    {                                                                                                                  \
+        if (ShouldFail(#name))                                                                                         \
+            return FailureResult<R>(fail);                                                                             \
+        R result = Real_##name args;                                                                                   \
+        NoteMade(#name, result);                                                                                       \
+        return result;                                                                                                 \
     }
 SEAM_FAILABLES(SEAM_DEFINE)
+
+// The heap blocks the program takes and gives back, for the long-use checks.
+static LPVOID(WINAPI* Real_HeapAlloc)(HANDLE, DWORD, SIZE_T) = NULL;
+static LPVOID WINAPI Seam_HeapAlloc(HANDLE heap, DWORD flags, SIZE_T size)
+{
+    if (ShouldFail("HeapAlloc"))
+        return NULL;
+    LPVOID block = Real_HeapAlloc(heap, flags, size);
+    if (block)
+        s.heapBlocks.insert(block);
+    return block;
+}
+
+static BOOL(WINAPI* Real_HeapFree)(HANDLE, DWORD, LPVOID) = NULL;
+static BOOL WINAPI Seam_HeapFree(HANDLE heap, DWORD flags, LPVOID block)
+{
+    s.heapBlocks.erase(block);
+    return Real_HeapFree(heap, flags, block);
+}
 
 static int WINAPI Seam_MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type)
 {
@@ -272,9 +307,10 @@ struct Import {
 };
 
 const Import IMPORTS[] = {
-#define SEAM_ENTRY(R, fail, name, params, args) \
+#define SEAM_ENTRY(R, fail, name, params, args)                                                                        \
     {#name, Untyped(Seam_##name), reinterpret_cast<void**>(&Real_##name), true},
-    SEAM_FAILABLES(SEAM_ENTRY)
+    SEAM_FAILABLES(SEAM_ENTRY){"HeapAlloc", Untyped(Seam_HeapAlloc), reinterpret_cast<void**>(&Real_HeapAlloc), true},
+    {"HeapFree", Untyped(Seam_HeapFree), reinterpret_cast<void**>(&Real_HeapFree), false},
     {"MessageBoxA", Untyped(Seam_MessageBoxA), NULL, false},
     {"GetLocalTime", Untyped(Seam_GetLocalTime), reinterpret_cast<void**>(&Real_GetLocalTime), false},
     {"ExitProcess", Untyped(Seam_ExitProcess), reinterpret_cast<void**>(&Real_ExitProcess), false},
@@ -425,6 +461,17 @@ int ComEnds()
     return s.comEnds;
 }
 
+std::vector<void*> Made(const char* call)
+{
+    const std::set<void*>& made = s.made[call];
+    return std::vector<void*>(made.begin(), made.end());
+}
+
+int LiveHeapBlocks()
+{
+    return static_cast<int>(s.heapBlocks.size());
+}
+
 int RunToExit(const std::function<void()>& run)
 {
     s_exitCode = -1;
@@ -432,8 +479,8 @@ int RunToExit(const std::function<void()>& run)
         (*static_cast<const std::function<void()>*>(param))();
         return 0;
     };
-    HANDLE thread = CreateThread(NULL, 0, body, const_cast<std::function<void()>*>(&run), CREATE_SUSPENDED,
-                                 &s_exitThread);
+    HANDLE thread =
+        CreateThread(NULL, 0, body, const_cast<std::function<void()>*>(&run), CREATE_SUSPENDED, &s_exitThread);
     if (!thread) {
         ADD_FAILURE() << "no thread";
         return -1;
