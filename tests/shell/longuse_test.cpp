@@ -1,6 +1,7 @@
 // Long use: rebuilds and every dialog give back what they take. Only the
 // bar's own objects are counted, so other programs on the machine do not
-// move the numbers.
+// move the numbers; after a first round of each, any growth is a leak, so
+// a few rounds suffice.
 #include "tests/shell/bar.h"
 
 namespace {
@@ -11,7 +12,8 @@ BOOL CALLBACK CountWindow(HWND, LPARAM count)
     return TRUE;
 }
 
-// Heap blocks, then the menus, windows and open files the program made.
+// Heap blocks, then the menus and windows the program made. (File handles
+// are not counted: the system hands a closed one's value out again.)
 std::vector<int> Held()
 {
     auto alive = [](std::initializer_list<const char*> calls, BOOL (*live)(void*)) {
@@ -25,11 +27,7 @@ std::vector<int> Held()
     EnumThreadWindows(GetCurrentThreadId(), CountWindow, reinterpret_cast<LPARAM>(&threadWindows));
     return {seam::LiveHeapBlocks(),
             alive({"CreateMenu", "CreatePopupMenu"}, [](void* h) { return IsMenu(static_cast<HMENU>(h)); }),
-            alive({"CreateWindowExA"}, [](void* h) { return IsWindow(static_cast<HWND>(h)); }), threadWindows,
-            alive({"CreateFileA", "CreateFileW"}, [](void* h) {
-                DWORD flags;
-                return GetHandleInformation(h, &flags);
-            })};
+            alive({"CreateWindowExA"}, [](void* h) { return IsWindow(static_cast<HWND>(h)); }), threadWindows};
 }
 
 TEST_F(BarTest, LongUseHoldsNoMoreThanTheFirstRoundDid)
@@ -59,12 +57,12 @@ TEST_F(BarTest, LongUseHoldsNoMoreThanTheFirstRoundDid)
              BuildBarMenus();
              SaveMenuList();
          }},
-        {"Edit Menus, OK", 20,
+        {"Edit Menus, OK", 5,
          [&] {
              script.On("User Menus", editMenus);
              Send(WM_COMMAND, IDM_EDITMENUS);
          }},
-        {"Edit Menus with its setup dialogs", 20,
+        {"Edit Menus with its setup dialogs", 5,
          [&] {
              script.On("User Menus", editMenusWithSetups)
                  .On("Menu Setup", cancel)
@@ -72,17 +70,17 @@ TEST_F(BarTest, LongUseHoldsNoMoreThanTheFirstRoundDid)
                  .On("Application Setup", cancel);
              Send(WM_COMMAND, IDM_EDITMENUS);
          }},
-        {"Options, Cancel", 20,
+        {"Options, Cancel", 5,
          [&] {
              script.On("Tolvex Options", cancel);
              Send(WM_COMMAND, IDM_OPTIONS);
          }},
-        {"About, OK", 20,
+        {"About, OK", 5,
          [&] {
              script.On("About Tolvex", [](HWND dialog) { seam::Click(dialog, IDOK); });
              Send(WM_COMMAND, IDM_ABOUT);
          }},
-        {"a display change", 20, [] { Send(WM_DISPLAYCHANGE); }},
+        {"a display change", 10, [] { Send(WM_DISPLAYCHANGE); }},
     };
     seam::SetLocalTime(10, 30);
     StartBarOver({{"&Apps", {"a", "b", "c"}}, {"&Games", {"g"}}, {"&Tools", {}}});
