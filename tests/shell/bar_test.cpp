@@ -302,7 +302,7 @@ TEST_F(BarTest, AFatalErrorRemovesTheBarAndSavesNothing)
             Send(WM_ENDSESSION, TRUE);
             quitUnderBox = QuitPosted();
         });
-        Send(WM_DISPLAYCHANGE);
+        BuildBarMenus();  // as after Edit Menus' OK
     });
     EXPECT_EQ(code, 0);
     EXPECT_FALSE(quitUnderBox);
