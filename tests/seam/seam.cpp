@@ -98,6 +98,7 @@ std::string Text(const char* text)
     X(BOOL, FALSE, InsertMenuA, (HMENU a, UINT b, UINT c, UINT_PTR d, LPCSTR e), (a, b, c, d, e))                      \
     X(BOOL, FALSE, ModifyMenuA, (HMENU a, UINT b, UINT c, UINT_PTR d, LPCSTR e), (a, b, c, d, e))                      \
     X(BOOL, FALSE, SetMenuItemInfoA, (HMENU a, UINT b, BOOL c, LPCMENUITEMINFOA d), (a, b, c, d))                      \
+    X(BOOL, FALSE, SetWindowPos, (HWND a, HWND b, int c, int d, int e, int f, UINT g), (a, b, c, d, e, f, g))          \
     X(HHOOK, NULL, SetWindowsHookExA, (int a, HOOKPROC b, HINSTANCE c, DWORD d), (a, b, c, d))                         \
     X(INT_PTR, -1, DialogBoxParamA, (HINSTANCE a, LPCSTR b, HWND c, DLGPROC d, LPARAM e), (a, b, c, d, e))             \
     X(UINT_PTR, 0, SetTimer, (HWND a, UINT_PTR b, UINT c, TIMERPROC d), (a, b, c, d))                                  \

@@ -419,6 +419,7 @@ TEST_F(BarTest, TheOptionsDialogStoresWhatItShowsAndMovesTheBarOnlyOnAChange)
         CopyText(g_userVars.wavPath, sizeof g_userVars.wavPath, "c:\\old.wav");
         StartBarOver({});
         HHOOK hook = g_hHook;
+        int moves = seam::Calls("SetWindowPos");
         {
             seam::DialogScript script;
             script.On("Tolvex Options", [&](HWND dialog) {
@@ -438,6 +439,7 @@ TEST_F(BarTest, TheOptionsDialogStoresWhatItShowsAndMovesTheBarOnlyOnAChange)
         EXPECT_EQ(std::string(g_userVars.wavPath), c.pathAfter);
         if (c.onTop == c.onTopAfter) {
             EXPECT_EQ(g_hHook, hook) << "the hook moved without a change";
+            EXPECT_EQ(seam::Calls("SetWindowPos"), moves) << "the bar moved without a change";
         }
         EXPECT_EQ(g_hHook != NULL, c.onTopAfter && !c.hookRefused);
         EXPECT_EQ((GetWindowLongA(g_hwndBar, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0, c.onTopAfter != 0);
