@@ -473,15 +473,19 @@ int LiveHeapBlocks()
     return static_cast<int>(s.heapBlocks.size());
 }
 
+// A thread procedure of the system's calling convention, which a lambda
+// does not have on i686.
+static DWORD WINAPI RunBody(LPVOID param)
+{
+    (*static_cast<const std::function<void()>*>(param))();
+    return 0;
+}
+
 int RunToExit(const std::function<void()>& run)
 {
     s_exitCode = -1;
-    auto body = [](LPVOID param) -> DWORD {
-        (*static_cast<const std::function<void()>*>(param))();
-        return 0;
-    };
     HANDLE thread =
-        CreateThread(NULL, 0, body, const_cast<std::function<void()>*>(&run), CREATE_SUSPENDED, &s_exitThread);
+        CreateThread(NULL, 0, RunBody, const_cast<std::function<void()>*>(&run), CREATE_SUSPENDED, &s_exitThread);
     if (!thread) {
         ADD_FAILURE() << "no thread";
         return -1;

@@ -17,13 +17,19 @@ protected:
     // Runs `look` on the running bar once its loop runs, then chooses Exit.
     static void ExitWhenRunning(std::function<void()> look)
     {
-        static std::function<void()> s_look;
-        s_look = std::move(look);
-        SetTimer(NULL, 0, 0, [](HWND, UINT, UINT_PTR timer, DWORD) {
-            KillTimer(NULL, timer);
-            s_look();
-            PostMessageA(g_hwndBar, WM_COMMAND, IDM_EXIT, 0);
-        });
+        Look() = std::move(look);
+        SetTimer(NULL, 0, 0, LookAndExit);
+    }
+    static std::function<void()>& Look()
+    {
+        static std::function<void()> look;
+        return look;
+    }
+    static void CALLBACK LookAndExit(HWND, UINT, UINT_PTR timer, DWORD)
+    {
+        KillTimer(NULL, timer);
+        Look()();
+        PostMessageA(g_hwndBar, WM_COMMAND, IDM_EXIT, 0);
     }
     static void PresetSettings()
     {
