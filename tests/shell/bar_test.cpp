@@ -330,8 +330,10 @@ TEST_F(BarTest, TheBarIsADesktopToolbarOnTheTopEdgeWhileItStaysOnTop)
     seam::OnAppBar([&](DWORD message, APPBARDATA* data) -> UINT_PTR {
         if (message == ABM_QUERYPOS)
             data->rc.top = taken;
-        if (message == ABM_NEW && refusals > 0)
-            return refusals--, FALSE;
+        if (message == ABM_NEW && refusals > 0) {
+            refusals--;
+            return FALSE;
+        }
         return TRUE;
     });
     size_t from = 0;
