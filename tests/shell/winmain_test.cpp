@@ -71,6 +71,9 @@ TEST_F(WinMainTest, AFirstRunStartsInOrderAndExitSavesEverythingThenEndsWithZero
     EXPECT_FALSE(FindWindowA(BAR_CLASS_NAME, NULL));
     EXPECT_FALSE(g_hHook);
     EXPECT_EQ(seam::LiveHeapBlocks(), blocks);
+    ASSERT_FALSE(seam::Made("CreateMenu").empty());
+    for (void* menu : seam::Made("CreateMenu"))
+        EXPECT_FALSE(IsMenu(static_cast<HMENU>(menu))) << "a menu outlived the bar";
     EXPECT_FALSE(GetClassInfoA(g_hInstance, BAR_CLASS_NAME, NULL)) << "the class stays registered";
 }
 
