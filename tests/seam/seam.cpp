@@ -5,6 +5,7 @@
 #include <string.h>
 
 #include <map>
+#include <set>
 
 namespace seam {
 namespace {
@@ -29,6 +30,8 @@ struct State {
     std::function<BOOL(OPENFILENAMEW*)> openDialog;
     int openDialogs = 0;
     std::vector<AppBarCall> appBarCalls;
+    std::set<void*> heapBlocks;
+    std::map<std::string, std::set<void*>> made;
     std::function<UINT_PTR(DWORD, APPBARDATA*)> appBar;
     int wow64 = -1;
     int comStarts = 0, comEnds = 0;
@@ -77,7 +80,6 @@ std::string Text(const char* text)
     X(DWORD, INVALID_FILE_ATTRIBUTES, GetFileAttributesW, (LPCWSTR a), (a))                                            \
     X(DWORD, 0, GetFullPathNameA, (LPCSTR a, DWORD b, LPSTR c, LPSTR * d), (a, b, c, d))                               \
     X(DWORD, 0, GetFullPathNameW, (LPCWSTR a, DWORD b, LPWSTR c, LPWSTR * d), (a, b, c, d))                            \
-    X(LPVOID, NULL, HeapAlloc, (HANDLE a, DWORD b, SIZE_T c), (a, b, c))                                               \
     X(UINT, 0, GetSystemDirectoryA, (LPSTR a, UINT b), (a, b))                                                         \
     X(DWORD, 0, GetCurrentDirectoryA, (DWORD a, LPSTR b), (a, b))                                                      \
     X(BOOL, FALSE, SetCurrentDirectoryA, (LPCSTR a), (a))                                                              \
@@ -99,6 +101,7 @@ std::string Text(const char* text)
     X(BOOL, FALSE, InsertMenuA, (HMENU a, UINT b, UINT c, UINT_PTR d, LPCSTR e), (a, b, c, d, e))                      \
     X(BOOL, FALSE, ModifyMenuA, (HMENU a, UINT b, UINT c, UINT_PTR d, LPCSTR e), (a, b, c, d, e))                      \
     X(BOOL, FALSE, SetMenuItemInfoA, (HMENU a, UINT b, BOOL c, LPCMENUITEMINFOA d), (a, b, c, d))                      \
+    X(BOOL, FALSE, SetWindowPos, (HWND a, HWND b, int c, int d, int e, int f, UINT g), (a, b, c, d, e, f, g))          \
     X(HHOOK, NULL, SetWindowsHookExA, (int a, HOOKPROC b, HINSTANCE c, DWORD d), (a, b, c, d))                         \
     X(INT_PTR, -1, DialogBoxParamA, (HINSTANCE a, LPCSTR b, HWND c, DLGPROC d, LPARAM e), (a, b, c, d, e))             \
     X(UINT_PTR, 0, SetTimer, (HWND a, UINT_PTR b, UINT c, TIMERPROC d), (a, b, c, d))                                  \
@@ -125,15 +128,48 @@ LONG FailureResult<LONG>(LONG)
     return static_cast<LONG>(GetLastError());
 }
 
+// The handles a call made, for the checks that they are given back.
+template <typename R>
+static void NoteMade(const char*, R)
+{
+}
+template <typename T>
+static void NoteMade(const char* call, T* handle)
+{
+    if (handle && handle != INVALID_HANDLE_VALUE)
+        s.made[call].insert(handle);
+}
+
 #define SEAM_DEFINE(R, fail, name, params, args)                                                                       \
     static R(WINAPI* Real_##name) params = NULL;                                                                       \
     static R WINAPI Seam_##name params                                                                                 \
     {                                                                                                                  \
         if (ShouldFail(#name))                                                                                         \
             return FailureResult<R>(fail);                                                                             \
-        return Real_##name args;                                                                                       \
+        R result = Real_##name args;                                                                                   \
+        NoteMade(#name, result);                                                                                       \
+        return result;                                                                                                 \
     }
 SEAM_FAILABLES(SEAM_DEFINE)
+
+// The heap blocks the program takes and gives back, for the long-use checks.
+static LPVOID(WINAPI* Real_HeapAlloc)(HANDLE, DWORD, SIZE_T) = NULL;
+static LPVOID WINAPI Seam_HeapAlloc(HANDLE heap, DWORD flags, SIZE_T size)
+{
+    if (ShouldFail("HeapAlloc"))
+        return NULL;
+    LPVOID block = Real_HeapAlloc(heap, flags, size);
+    if (block)
+        s.heapBlocks.insert(block);
+    return block;
+}
+
+static BOOL(WINAPI* Real_HeapFree)(HANDLE, DWORD, LPVOID) = NULL;
+static BOOL WINAPI Seam_HeapFree(HANDLE heap, DWORD flags, LPVOID block)
+{
+    s.heapBlocks.erase(block);
+    return Real_HeapFree(heap, flags, block);
+}
 
 // Failable too, each with a twist of its own.
 
@@ -178,6 +214,7 @@ static HMENU WINAPI Seam_CreateMenu()
         return NULL;
     HMENU menu = Real_CreateMenu();
     s.menus.push_back(menu);
+    NoteMade("CreateMenu", menu);
     return menu;
 }
 
@@ -335,6 +372,8 @@ const Import IMPORTS[] = {
     {"GetWindowsDirectoryA", Untyped(Seam_GetWindowsDirectoryA), reinterpret_cast<void**>(&Real_GetWindowsDirectoryA),
      true},
     {"CreateMenu", Untyped(Seam_CreateMenu), reinterpret_cast<void**>(&Real_CreateMenu), true},
+    {"HeapAlloc", Untyped(Seam_HeapAlloc), reinterpret_cast<void**>(&Real_HeapAlloc), true},
+    {"HeapFree", Untyped(Seam_HeapFree), reinterpret_cast<void**>(&Real_HeapFree), false},
 };
 
 const Import* FindImport(const char* name)
@@ -502,6 +541,17 @@ int LiveMenus()
     for (HMENU menu : s.menus)
         live += IsMenu(menu) ? 1 : 0;
     return live;
+}
+
+std::vector<void*> Made(const char* call)
+{
+    const std::set<void*>& made = s.made[call];
+    return std::vector<void*>(made.begin(), made.end());
+}
+
+int LiveHeapBlocks()
+{
+    return static_cast<int>(s.heapBlocks.size());
 }
 
 int RunToExit(const std::function<void()>& run)

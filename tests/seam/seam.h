@@ -100,6 +100,13 @@ void SetWindowsDirectory(const char* dir);
 // The menus made with CreateMenu since the last Reset that still exist.
 int LiveMenus();
 
+// The handles a failable call that makes them (CreateMenu, CreateFileA,
+// CreateWindowExA...) returned since the last Reset.
+std::vector<void*> Made(const char* call);
+// Blocks the program took with HeapAlloc since the last Reset and has not
+// given back.
+int LiveHeapBlocks();
+
 // ---- the end of the process ---------------------------------------------------
 
 // Runs `run` on a thread of its own. An ExitProcess there ends only that

@@ -158,10 +158,10 @@ TEST_F(DataFileTest, OnlyAMissingFileGivesTheDefaultsAndAFailedReadIsNoEnd)
     } cases[] = {
         {"no file", none, false, nullptr, 0, 0, nullptr},
         {"an empty file", empty, false, nullptr, 0, 0, nullptr},
-        {"its folder is gone", mine, false, "CreateFileA", 1, ERROR_PATH_NOT_FOUND, nullptr},
+        {"its folder is gone", mine, false, "CreateFileW", 1, ERROR_PATH_NOT_FOUND, nullptr},
         {"held by another program", mine, true, nullptr, 0, 0, OPEN_TEXT},
         {"a folder named apps.tx", none, false, nullptr, 0, 0, OPEN_TEXT},
-        {"on a network path that is away", mine, false, "CreateFileA", 1, ERROR_BAD_NETPATH, OPEN_TEXT},
+        {"on a network path that is away", mine, false, "CreateFileW", 1, ERROR_BAD_NETPATH, OPEN_TEXT},
         {"the first read fails", many, false, "ReadFile", 1, ERROR_READ_FAULT, READ_TEXT},
         {"a read in the middle fails", many, false, "ReadFile", 2, ERROR_READ_FAULT, READ_TEXT},
         {"the read that would find the end fails", many, false, "ReadFile", 4, ERROR_READ_FAULT, READ_TEXT},
@@ -287,7 +287,7 @@ TEST_F(DataFileTest, AFailedSaveLeavesTheOldFileWholeAndSaysSo)
         int replaces;   // tries of the replace
         bool leftover;  // a copy stays that the save could not remove
     } cases[] = {
-        {"the copy cannot be made", [] { seam::Fail("CreateFileA"); }, 0, false},
+        {"the copy cannot be made", [] { seam::Fail("CreateFileW"); }, 0, false},
         {"a folder stands in the copy's place", [] { CreateDirectoryA("apps.tx.tmp", NULL); }, 0, true},
         {"apps.tx is read-only", [] { SetFileAttributesA("apps.tx", FILE_ATTRIBUTE_READONLY); }, 0, false},
         {"the first write fails", [] { seam::Fail("WriteFile", 1); }, 0, false},
@@ -296,7 +296,7 @@ TEST_F(DataFileTest, AFailedSaveLeavesTheOldFileWholeAndSaysSo)
         {"the disk fills at the last write", [] { seam::ShortWrite(3); }, 0, false},
         {"the flush fails", [] { seam::Fail("FlushFileBuffers"); }, 0, false},
         {"the close fails", [] { seam::Fail("CloseHandle"); }, 0, false},
-        {"the replace finds the disk full", [] { seam::Fail("MoveFileExA", 1, ERROR_DISK_FULL, 100); }, 1, false},
+        {"the replace finds the disk full", [] { seam::Fail("MoveFileExW", 1, ERROR_DISK_FULL, 100); }, 1, false},
         {"apps.tx is held for good", [] {}, 10, false},
     };
     for (const auto& c : cases) {
@@ -312,7 +312,7 @@ TEST_F(DataFileTest, AFailedSaveLeavesTheOldFileWholeAndSaysSo)
         EXPECT_EQ(c.leftover, FileExists("apps.tx.tmp"));
         ASSERT_EQ(std::vector<std::string>{WRITE_TEXT}, seam::BoxTexts());
         EXPECT_EQ("Tolvex", seam::Boxes()[0].caption);
-        EXPECT_EQ(c.replaces, seam::Calls("MoveFileExA"));
+        EXPECT_EQ(c.replaces, seam::Calls("MoveFileExW"));
         Holder closed("apps.tx");
         EXPECT_EQ("New:a,b|Other:" + Joined(EntryNames()), DescribeMenus());
         FreeAllMenus();
@@ -343,7 +343,7 @@ TEST_F(DataFileTest, ASaveGoesThroughALeftoverCopyAndAMomentaryHold)
         EXPECT_TRUE(seam::Boxes().empty());
         EXPECT_FALSE(FileExists("apps.tx.tmp"));
         EXPECT_EQ(Image({{"New", {"a"}}, {"Other", EntryNames()}}).size(), ReadFileBytes("apps.tx").size());
-        EXPECT_EQ(held, seam::Calls("MoveFileExA") > 1);
+        EXPECT_EQ(held, seam::Calls("MoveFileExW") > 1);
         FreeAllMenus();
         LoadMenuList();
         EXPECT_EQ("New:a|Other:" + Joined(EntryNames()), DescribeMenus());
@@ -356,9 +356,9 @@ TEST_F(DataFileTest, AFileWithTheVersionOnlyIsNeverSaved)
     WriteFileBytes("apps.tx", Version());
     LoadMenuList();
     EXPECT_EQ(nullptr, g_menuHead);
-    int opened = seam::Calls("CreateFileA");
+    int opened = seam::Calls("CreateFileW");
     SaveMenuList();
-    EXPECT_EQ(opened, seam::Calls("CreateFileA"));
+    EXPECT_EQ(opened, seam::Calls("CreateFileW"));
     EXPECT_EQ(Version(), ReadFileBytes("apps.tx"));
 }
 
