@@ -415,3 +415,120 @@ TEST_F(E2eTest, PlantedLibrariesStayUnloaded)
     ExitBar(bar, process);
     EXPECT_EQ("", loaded());
 }
+
+namespace {
+
+int BoxesTitled(const char* caption)
+{
+    struct Count {
+        const char* caption;
+        int n;
+    } count = {caption, 0};
+    EnumWindows(
+        [](HWND hwnd, LPARAM param) {
+            auto* c = reinterpret_cast<Count*>(param);
+            char name[16] = "", title[64] = "";
+            GetClassNameA(hwnd, name, sizeof name);
+            GetWindowTextA(hwnd, title, sizeof title);
+            c->n += lstrcmpA(name, "#32770") == 0 && lstrcmpA(title, c->caption) == 0 && IsWindowVisible(hwnd);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&count));
+    return count.n;
+}
+
+}  // namespace
+
+// One bar per session, however close the starts: one during the first's
+// greeting, and two at the same moment over a 9 MB apps.tx, each leave one
+// bar, and the other start ends with 0.
+TEST_F(E2eTest, StartsCloseTogetherMakeOneBar)
+{
+    HANDLE first = StartBar();
+    HWND greeting = NULL;
+    ASSERT_TRUE(WaitUntil(STEP_MS, [&] { return (greeting = FindBox("Tolvex")) != NULL; }));
+    EXPECT_EQ(0u, WaitExit(StartBar()));
+    EXPECT_EQ(1, BoxesTitled("Tolvex"));
+    Close(greeting, IDOK);
+    HWND bar = WaitBar(first);
+    ExitBar(bar, first);
+
+    std::vector<MenuSpec> menus(399);
+    for (MenuSpec& menu : menus)
+        for (int a = 0; a < 100; ++a)
+            menu.apps.push_back({"App", "C:\\a.exe", "", "", 0});
+    ASSERT_TRUE(WriteFileBytes(Folder() + "apps.tx", DataFile(menus)));
+    HANDLE starts[] = {StartBar(), StartBar()};
+    DWORD ended = WaitForMultipleObjects(2, starts, FALSE, STEP_MS);
+    ASSERT_LT(ended, WAIT_OBJECT_0 + 2) << "neither start ended";
+    EXPECT_EQ(0u, WaitExit(starts[ended - WAIT_OBJECT_0]));
+    HANDLE running = starts[1 - (ended - WAIT_OBJECT_0)];
+    bar = WaitBar(running);
+    EXPECT_EQ(1, BarWindows());
+    ExitBar(bar, running);
+}
+
+// tolvex.exe and its hook DLL in a folder whose name the ANSI calls turn
+// into "?"s: the bar starts, with its hook, and keeps apps.tx there.
+TEST_F(E2eTest, AProgramFolderNamedOutsideTheCodePage)
+{
+    std::wstring dir(Folder().begin(), Folder().end());
+    dir += L"\u041f\u0440\u043e\u0433\\";
+    ASSERT_TRUE(CreateDirectoryW(dir.c_str(), NULL));
+    for (const wchar_t* file : {L"tolvex.exe", L"tolvexhk.dll"}) {
+        std::string from = BuildDir() + std::string(file, file + lstrlenW(file));
+        ASSERT_TRUE(CopyFileW(std::wstring(from.begin(), from.end()).c_str(), (dir + file).c_str(), FALSE));
+    }
+    WriteSettings(SettingsRecord(1, 0, -1, ""));
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    ASSERT_TRUE(CreateProcessW((dir + L"tolvex.exe").c_str(), NULL, NULL, NULL, FALSE, 0, NULL, dir.c_str(), &startup,
+                               &process));
+    CloseHandle(process.hThread);
+    HWND bar = WaitBar(process.hProcess);
+    if (bar)
+        ExitBar(bar, process.hProcess);
+    else
+        TerminateProcess(process.hProcess, 1);
+    CloseHandle(process.hProcess);
+    EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW((dir + L"apps.tx").c_str()));
+}
+
+// The installer over what users leave open: an upgrade with Options open
+// and the hook DLL held by another program, into the folder the first
+// install was given; a silent uninstall with User Menus open.
+TEST_F(E2eTest, TheInstallerClosesTheBarForRealAndKeepsItsFolder)
+{
+    std::string setup = Installer();
+    ASSERT_NE("", setup) << "no installer: make it with cpack in the build folder";
+    std::string custom = Folder() + "Custom\\";
+    std::string data = ShellFolder(CSIDL_APPDATA) + "\\Tolvex\\";
+    WriteSettings(SettingsRecord(0, 0, -1, ""));
+    ASSERT_EQ(0u, RunToEnd(Start(setup, "/S /D=" + custom.substr(0, custom.size() - 1))));
+    ASSERT_TRUE(FileExists(custom + "tolvex.exe"));
+
+    struct Step {
+        const char* what;
+        int command;
+        const char* dialog;
+        std::string exe;
+    } steps[] = {
+        {"upgrade", IDM_OPTIONS, "Tolvex Options", setup},
+        {"uninstall", IDM_EDITMENUS, "User Menus", custom + "uninstall.exe"},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.what);
+        HANDLE process = Start(custom + "tolvex.exe", "", data);
+        HWND bar = WaitBar(process);
+        ASSERT_TRUE(bar && OpenDialog(bar, step.command, step.dialog));
+        HMODULE held = LoadLibraryA((custom + "tolvexhk.dll").c_str());
+        EXPECT_EQ(0u, RunToEnd(Start(step.exe, "/S")));
+        FreeLibrary(held);
+        EXPECT_EQ(0u, WaitExit(process, 5000)) << "the bar still runs";
+        EXPECT_EQ(DefaultDataFile(), ReadFileBytes(data + "apps.tx"));
+    }
+    EXPECT_FALSE(FileExists(ShellFolder(CSIDL_LOCAL_APPDATA) + "\\Programs\\Tolvex")) << "a second copy";
+    for (const char* file : {"tolvex.exe", "README.txt", "uninstall.exe"})
+        EXPECT_FALSE(FileExists(custom + file)) << file;
+}
