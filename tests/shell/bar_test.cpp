@@ -29,7 +29,7 @@ TEST_F(BarTest, TheBarSpansTheTopOfTheScreenWithItsMenusAndTime)
     EXPECT_TRUE(IsWindowVisible(g_hwndBar));
     RECT rect;
     GetWindowRect(g_hwndBar, &rect);
-    EXPECT_EQ(rect, (RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYCAPTION) + 5}));
+    EXPECT_EQ(rect, (RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), BarHeight()}));
     EXPECT_EQ(BarLayout(), (std::vector<std::string>{"[\xA7]", "[&Apps]", "[&Games]", "", "9:05 AM"}));
     EXPECT_TRUE(seam::Boxes().empty());
 
@@ -49,7 +49,7 @@ TEST_F(BarTest, TheBarSpansTheTopOfTheScreenWithItsMenusAndTime)
     EXPECT_TRUE(clock.fType & MFT_RIGHTJUSTIFY);
     EXPECT_TRUE(clock.fState & MFS_DISABLED);
 
-    // Both icon sizes in 16 colours, and a version block.
+    // The icon's sizes in 32 bits, 256 (0) the largest, and a version block.
     HRSRC group = FindResourceA(g_hInstance, MAKEINTRESOURCEA(IDI_TOLVEX), MAKEINTRESOURCEA(14));  // RT_GROUP_ICON
     ASSERT_TRUE(group);
     const BYTE* dir = static_cast<const BYTE*>(LockResource(LoadResource(g_hInstance, group)));
@@ -59,7 +59,9 @@ TEST_F(BarTest, TheBarSpansTheTopOfTheScreenWithItsMenusAndTime)
         icons.push_back(std::to_string(entry[0]) + "x" + std::to_string(entry[1]) + "/" + std::to_string(entry[2]) +
                         "/" + std::to_string(entry[6]));
     }
-    EXPECT_EQ(icons, (std::vector<std::string>{"32x32/16/4", "16x16/16/4"}));
+    EXPECT_EQ(
+        icons,
+        (std::vector<std::string>{"16x16/0/32", "20x20/0/32", "24x24/0/32", "32x32/0/32", "48x48/0/32", "0x0/0/32"}));
     EXPECT_TRUE(FindResourceA(g_hInstance, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(16)));  // RT_VERSION
 }
 
@@ -218,7 +220,7 @@ TEST_F(BarTest, ADisplayChangeMakesANewBarForTheNewScreen)
     EXPECT_FALSE(IsMenu(oldMenu) || IsMenu(oldPopup)) << "the old menus are left over";
     RECT rect;
     GetWindowRect(g_hwndBar, &rect);
-    EXPECT_EQ(rect, (RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYCAPTION) + 5}));
+    EXPECT_EQ(rect, (RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), BarHeight()}));
     EXPECT_EQ(BarLayout().size(), 5u);
     EXPECT_EQ(BarLayout()[2], "[&Games]");
     EXPECT_EQ(g_hHook, hook);
@@ -325,7 +327,7 @@ TEST_F(BarTest, AFatalErrorRemovesTheBarAndSavesNothing)
 // and a new shell.
 TEST_F(BarTest, TheBarIsADesktopToolbarOnTheTopEdgeWhileItStaysOnTop)
 {
-    const int cx = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYCAPTION) + 5;
+    const int cx = GetSystemMetrics(SM_CXSCREEN);
     int taken = 30;  // by another toolbar
     int refusals = 0;
     seam::OnAppBar([&](DWORD message, APPBARDATA* data) -> UINT_PTR {
@@ -353,8 +355,8 @@ TEST_F(BarTest, TheBarIsADesktopToolbarOnTheTopEdgeWhileItStaysOnTop)
         }
         return out;
     };
-    auto set = [&](int top) {
-        return ":1,0," + std::to_string(top) + "," + std::to_string(cx) + "," + std::to_string(top + height);
+    auto set = [&](int top) {  // the bar's height: its menu's rows
+        return ":1,0," + std::to_string(top) + "," + std::to_string(cx) + "," + std::to_string(top + BarHeight());
     };
     auto top = [] {
         RECT rect;
