@@ -312,7 +312,9 @@ TEST_F(E2eTest, MaximizedWindowOfAnotherProgram)
     RECT work;
     SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
     ASSERT_LT(work.bottom, GetSystemMetrics(SM_CYSCREEN)) << "no taskbar at the bottom (scripts/e2e sets one)";
-    const LONG cx = GetSystemMetrics(SM_CXSCREEN), barBottom = GetSystemMetrics(SM_CYCAPTION) + 5;
+    // The bar's bottom edge: it is as high as its menu's rows.
+    const LONG cx = GetSystemMetrics(SM_CXSCREEN);
+    LONG barBottom = 0;
     // Polled: the bar may still be on its way out of the Options dialog.
     auto expectPlace = [&](bool belowBar) {
         RECT rect, below = {0, barBottom, cx, work.bottom};
@@ -329,6 +331,9 @@ TEST_F(E2eTest, MaximizedWindowOfAnotherProgram)
         HANDLE process = StartBar();
         HWND bar = WaitBar(process);
         ASSERT_TRUE(bar);
+        RECT barRect = {};
+        GetWindowRect(bar, &barRect);
+        barBottom = barRect.bottom;
         expectPlace(stayOnTop);
 
         HWND options = OpenDialog(bar, IDM_OPTIONS, "Tolvex Options");
