@@ -185,9 +185,12 @@ static DWORD WINAPI FetchIcons(LPVOID param)
     }
     if (com)
         s_comEnd();
-    // The bar gave up waiting: the rest goes to it as a message.
+    // The bar gave up waiting: the rest goes to it as a message, to the bar
+    // made anew for a display change meanwhile if need be, so that no path
+    // stays on its way for good.
     if (InterlockedExchange(&batch->state, BATCH_FINISHED) == BATCH_ABANDONED &&
-        !PostMessageA(batch->notify, WM_MENUICONS_FETCHED, 0, reinterpret_cast<LPARAM>(batch)))
+        !PostMessageA(batch->notify, WM_MENUICONS_FETCHED, 0, reinterpret_cast<LPARAM>(batch)) &&
+        !PostMessageA(g_hwndBar, WM_MENUICONS_FETCHED, 0, reinterpret_cast<LPARAM>(batch)))
         FreeBatch(batch);
     return 0;
 }
