@@ -43,7 +43,26 @@ int UpdateClock();
 int PlayWavFile(const char* path, DWORD flags);
 extern const char WAV_FAILED_TEXT[];
 
-int LaunchApp(const AppItem* app);
+// Starts an entry through the shell with its %VARIABLES% expanded;
+// `elevated` asks for the administrator's rights ("runas").
+int LaunchApp(const AppItem* app, bool elevated = false);
+// Explorer, with the entry's file selected.
+int ShowAppLocation(const AppItem* app);
+
+// The hotkey (g_hotkey) on the bar's window, in place of the one before; 0,
+// after a warning, when the system refuses it.
+int RegisterBarHotkey();
+// WM_HOTKEY: the first user menu (or "§") drops down once the keys are up,
+// which the bar's HOTKEY_TIMER_ID waits for.
+enum { HOTKEY_TIMER_ID = 65245 };
+void OnHotkey();
+void OnHotkeyTimer();
+
+// TOLVEX_DIR: the folder of tolvex.exe, in the bar's environment (and so in
+// every launched program's), for entries of a portable folder.
+void SetProgramFolderVariable();
+// The environment a new sign-in would get, after the user changed it.
+void ReloadEnvironment();
 
 // COM on the bar's thread for the shell: started once before the first
 // launch, ended at exit.

@@ -29,6 +29,15 @@ static void OnInitDialog(HWND dialog, DialogRequest* request)
         EndAppSetup(dialog);
         return;
     }
+    if (request->isNew && g_editStart.addTo) {
+        // Made from a file dropped on the bar.
+        const AppItem& prefill = g_editStart.prefill;
+        CopyText(s_app->path, sizeof s_app->path, prefill.path);
+        CopyText(s_app->name, sizeof s_app->name, prefill.name);
+        CopyText(s_app->params, sizeof s_app->params, prefill.params);
+        CopyText(s_app->workDir, sizeof s_app->workDir, prefill.workDir);
+        g_editStart.addTo = NULL;
+    }
     s_row = SendDlgItemMessageA(g_hwndEdit, IDC_APPLIST, LB_GETCURSEL, 0, 0);
     SetEditText(dialog, IDC_APPPATH, s_app->path);
     SetEditText(dialog, IDC_APPNAME, s_app->name);

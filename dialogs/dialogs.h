@@ -2,6 +2,10 @@
 // dialogs, the file browser they and the Options dialog share, Options and
 // About. The bar opens each of them as a modal dialog of its own.
 #pragma once
+#include <windows.h>
+
+#include <shellapi.h>
+
 #include "store/store.h"
 
 // What the Edit Menus dialog hands to a setup dialog. The block is the
@@ -11,6 +15,24 @@ struct DialogRequest {
     UserMenu* owningMenu;  // the menu to rename or that owns the entry; for a new menu, the last menu or null
     LONG isNew;            // 1: make a new record; 0: edit targetItem or owningMenu
 };
+
+// How User Menus opens: on an entry, selected, or adding an entry made
+// from a dropped file to a menu with Application Setup. Set by the bar
+// before it opens the dialog; User Menus clears it.
+struct EditStart {
+    AppItem* select;
+    UserMenu* addTo;
+    AppItem prefill;  // the texts of the entry for addTo
+};
+extern EditStart g_editStart;
+
+// The entry for file `index` of a drop: the file's name without its
+// extension for a name, and for a shortcut its target's path, parameters
+// and working directory. False, after a warning naming the file, when a
+// text does not fit its field.
+bool DroppedEntry(HDROP drop, UINT index, AppItem* entry);
+// Ends a drop: the system's drop data is the receiver's to free.
+void FinishDrop(HDROP drop);
 
 // The Edit Menus dialog while it is open; the setup dialogs keep its two
 // lists in step with the records through it.

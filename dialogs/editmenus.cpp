@@ -7,6 +7,8 @@
 
 #include "barmenu/barmenu.h"
 #include "base/report.h"
+#include "base/syslib.h"
+#include "base/text.h"
 #include "resources/resource.h"
 
 HWND g_hwndEdit = NULL;
@@ -290,6 +292,81 @@ static void AddSeparator(HWND dialog)
                 reinterpret_cast<LPARAM>(SEPARATOR_LABEL));
 }
 
+// ---- entries from dropped files and from the bar ---------------------------------
+
+// Posted to itself once open: Application Setup for g_editStart's entry.
+enum { WM_ADD_PREFILLED = WM_APP + 1 };
+
+// One new entry per file at the end of the menu shown, as New App adds it.
+static void AddDroppedFiles(HWND dialog, HDROP drop)
+{
+    UserMenu* menu = s_shownMenu;
+    if (!menu) {
+        ShowWarning("Please select a menu first.");
+        return;
+    }
+    auto query = SystemProc<decltype(&DragQueryFileW)>("shell32.dll", "DragQueryFileW");
+    UINT files = query ? query(drop, 0xFFFFFFFF, NULL, 0) : 0;
+    for (UINT i = 0; i < files; i++) {
+        AppItem* last = NULL;
+        int apps = 0;
+        for (AppItem* app = menu->firstApp; app; app = app->next) {
+            last = app;
+            apps++;
+        }
+        if (AppCommandId(MenuPlace(menu), apps + 1) == 0) {
+            ShowWarning("There is no room for another application in this menu.");
+            return;
+        }
+        AppItem entry;
+        if (!DroppedEntry(drop, i, &entry))
+            continue;
+        AppItem* app = NewAppItem();
+        if (!app) {
+            ShowWarning("Not enough memory for a new application.");
+            return;
+        }
+        CopyText(app->path, sizeof app->path, entry.path);
+        CopyText(app->name, sizeof app->name, entry.name);
+        CopyText(app->params, sizeof app->params, entry.params);
+        CopyText(app->workDir, sizeof app->workDir, entry.workDir);
+        AppendAppItem(menu, last, app);
+        AppendRow(dialog, IDC_APPLIST, app->name);
+    }
+}
+
+// Opened on an entry: its menu and its row selected, as a user's clicks would.
+static void SelectEntry(HWND dialog, const AppItem* target)
+{
+    int menuRow = 0;
+    for (UserMenu* menu = g_menuHead; menu; menu = menu->next, menuRow++) {
+        int row = 0;
+        for (const AppItem* app = menu->firstApp; app; app = app->next, row++) {
+            if (app->separatorBefore)
+                row++;
+            if (app != target)
+                continue;
+            ListMessage(dialog, IDC_MENULIST, LB_SETCURSEL, static_cast<WPARAM>(menuRow));
+            OnMenuList(dialog, LBN_SELCHANGE);
+            ListMessage(dialog, IDC_APPLIST, LB_SETCURSEL, static_cast<WPARAM>(row));
+            OnAppList(dialog, LBN_SELCHANGE);
+            return;
+        }
+    }
+}
+
+static void StartAsAsked(HWND dialog)
+{
+    if (g_editStart.select)
+        SelectEntry(dialog, g_editStart.select);
+    g_editStart.select = NULL;
+    if (!g_editStart.addTo)
+        return;
+    ListMessage(dialog, IDC_MENULIST, LB_SETCURSEL, static_cast<WPARAM>(MenuPlace(g_editStart.addTo) - 1));
+    OnMenuList(dialog, LBN_SELCHANGE);
+    PostMessageA(dialog, WM_ADD_PREFILLED, 0, 0);
+}
+
 // ---- the arrow buttons ----------------------------------------------------------
 
 // Each draw paints the whole button from its state, so a focus rectangle
@@ -321,6 +398,10 @@ static void OnInitDialog(HWND dialog)
     EnableWindow(GetDlgItem(dialog, IDC_DELMENU), FALSE);
     EnableWindow(GetDlgItem(dialog, IDC_DELITEM), FALSE);
     EnableWindow(GetDlgItem(dialog, IDC_SEPARATOR), FALSE);
+    auto accept = SystemProc<decltype(&DragAcceptFiles)>("shell32.dll", "DragAcceptFiles");
+    if (accept)
+        accept(dialog, TRUE);
+    StartAsAsked(dialog);
 }
 
 static void OnCommand(HWND dialog, WORD id, WORD notification)
@@ -374,6 +455,14 @@ INT_PTR CALLBACK EditProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPara
         return TRUE;
     case WM_COMMAND:
         OnCommand(dialog, LOWORD(wParam), HIWORD(wParam));
+        return TRUE;
+    case WM_ADD_PREFILLED:
+        AddApp(dialog);
+        g_editStart.addTo = NULL;  // taken by Application Setup, or refused
+        return TRUE;
+    case WM_DROPFILES:
+        AddDroppedFiles(dialog, reinterpret_cast<HDROP>(wParam));
+        FinishDrop(reinterpret_cast<HDROP>(wParam));
         return TRUE;
     case WM_DRAWITEM: {
         const DRAWITEMSTRUCT* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);

@@ -1,12 +1,14 @@
-// The Options dialog: stay on top, the hourly chime and its WAV file. OK
-// changes the settings in memory; the registry gets them at Exit, and the
-// bar applies a change of stay-on-top once the dialog has closed.
+// The Options dialog: stay on top, the hourly chime and its WAV file, the
+// hotkey. OK changes the settings in memory; the registry gets them at Exit,
+// and the bar applies a change of stay-on-top once the dialog has closed.
 #include "dialogs/dialogs.h"
 
+#include <commctrl.h>
 #include <mmsystem.h>
 
 #include "barmenu/barmenu.h"
 #include "base/report.h"
+#include "base/syslib.h"
 #include "base/text.h"
 #include "resources/resource.h"
 
@@ -17,8 +19,33 @@ static UINT CheckState(LONG on)
     return on ? BST_CHECKED : BST_UNCHECKED;
 }
 
+// The hotkey control comes from the common controls, which the bar loads
+// only when Options opens; without them the dialog still works and the
+// hotkey stays as it is.
+static void AddHotkeyControl(HWND dialog)
+{
+    auto init = SystemProc<decltype(&InitCommonControlsEx)>("comctl32.dll", "InitCommonControlsEx");
+    INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_HOTKEY_CLASS};
+    if (!init || !init(&classes))
+        return;
+    RECT box = {40, 97, 148, 109};
+    MapDialogRect(dialog, &box);
+    HWND control = CreateWindowExA(WS_EX_CLIENTEDGE, HOTKEY_CLASSA, "", WS_CHILD | WS_VISIBLE | WS_TABSTOP, box.left,
+                                   box.top, box.right - box.left, box.bottom - box.top, dialog,
+                                   reinterpret_cast<HMENU>(IDC_HOTKEY), g_hInstance, NULL);
+    if (!control)
+        return;
+    SendMessageA(control, WM_SETFONT, SendMessageA(dialog, WM_GETFONT, 0, 0), 0);
+    // Right behind its label, which gives it Alt+H.
+    SetWindowPos(control, GetDlgItem(dialog, IDC_HOTKEYLABEL), 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    // A bare key would be taken from every program: it gets Ctrl+Alt.
+    SendMessageA(control, HKM_SETRULES, HKCOMB_NONE | HKCOMB_S, MAKELPARAM(HOTKEYF_CONTROL | HOTKEYF_ALT, 0));
+    SendMessageA(control, HKM_SETHOTKEY, g_hotkey, 0);
+}
+
 static void OnInitDialog(HWND dialog)
 {
+    AddHotkeyControl(dialog);
     SetEditText(dialog, IDC_WAVPATH, g_userVars.wavPath);
     CheckDlgButton(dialog, IDC_CHIME, CheckState(g_userVars.chime));
     CheckDlgButton(dialog, IDC_STAYONTOP, CheckState(g_userVars.stayOnTop));
@@ -38,6 +65,12 @@ static void OnOK(HWND dialog)
     bool stayOnTop = IsDlgButtonChecked(dialog, IDC_STAYONTOP) == BST_CHECKED;
     if (stayOnTop != (g_userVars.stayOnTop != 0))
         g_userVars.stayOnTop = stayOnTop;
+    HWND hotkey = GetDlgItem(dialog, IDC_HOTKEY);
+    WORD combination = hotkey ? LOWORD(SendMessageA(hotkey, HKM_GETHOTKEY, 0, 0)) : g_hotkey;
+    if (combination != g_hotkey) {
+        g_hotkey = combination;
+        RegisterBarHotkey();  // a refusal is reported, and the value kept
+    }
     EndDialog(dialog, 1);
 }
 

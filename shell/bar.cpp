@@ -5,6 +5,7 @@
 #include <shellapi.h>
 
 #include "barmenu/barmenu.h"
+#include "base/syslib.h"
 #include "dialogs/dialogs.h"
 #include "resources/resource.h"
 #include "store/store.h"
@@ -66,6 +67,11 @@ int CreateBar()
     if (!g_hwndBar)
         return 0;
     BuildBarMenus();
+    // Files dropped from Explorer become entries.
+    auto accept = SystemProc<decltype(&DragAcceptFiles)>("shell32.dll", "DragAcceptFiles");
+    if (accept)
+        accept(g_hwndBar, TRUE);
+    RegisterBarHotkey();
     ShowWindow(g_hwndBar, SW_RESTORE);
     if (g_userVars.stayOnTop)
         RegisterAppBar();
@@ -183,8 +189,13 @@ static void OnShowWindow()
     SetTimer(g_hwndBar, CLOCK_TIMER_ID, CLOCK_PERIOD_MS, NULL);
 }
 
-static void OnSettingChange(WPARAM action)
+static void OnSettingChange(WPARAM action, LPARAM area)
 {
+    // Programs started from now on see the variables the user has just set.
+    if (area && lstrcmpiA(reinterpret_cast<const char*>(area), "Environment") == 0) {
+        ReloadEnvironment();
+        return;
+    }
     // The caption's height sets the bar's; a toolbar of the shell moving
     // changes the work area, and with it whether the hook is needed.
     if (action == SPI_SETNONCLIENTMETRICS)
@@ -272,8 +283,10 @@ static void OnCommand(UINT id)
         return;  // disabled, never chosen
     }
     AppItem* app = FindCommandApp(static_cast<LONG>(id));
+    // Chosen with Ctrl+Shift held: as administrator, as the shell does.
+    bool elevated = GetKeyState(VK_CONTROL) < 0 && GetKeyState(VK_SHIFT) < 0;
     if (app)
-        LaunchApp(app);
+        LaunchApp(app, elevated);
     else
         ShowWarning("Menu item not found.");
 }
@@ -282,6 +295,8 @@ static void OnTimer(WPARAM id)
 {
     if (id == CLOCK_TIMER_ID && !UpdateClock())
         ShowWarning("Error modifying time!");
+    else if (id == HOTKEY_TIMER_ID)
+        OnHotkeyTimer();
 }
 
 LRESULT CALLBACK TolvexWinProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
@@ -302,7 +317,7 @@ LRESULT CALLBACK TolvexWinProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
         OnDisplayChange();
         return 0;
     case WM_SETTINGCHANGE:
-        OnSettingChange(wParam);
+        OnSettingChange(wParam, lParam);
         break;
     case WM_COMMAND:
         OnCommand(LOWORD(wParam));
@@ -318,6 +333,22 @@ LRESULT CALLBACK TolvexWinProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
     case WM_ENDSESSION:
         if (wParam)
             OnEndSession();
+        return 0;
+    case WM_HOTKEY:
+        // With a dialog of the bar open, the menus would act under it.
+        if (s_openDialogs > 0)
+            SetForegroundWindow(GetLastActivePopup(hwnd));
+        else
+            OnHotkey();
+        return 0;
+    case WM_MENURBUTTONUP:
+        OnMenuRightClick(reinterpret_cast<HMENU>(lParam), static_cast<UINT>(wParam));
+        return 0;
+    case WM_ENTRY_ACTION:
+        OnEntryAction(wParam, lParam);
+        return 0;
+    case WM_DROPFILES:
+        OnBarDrop(reinterpret_cast<HDROP>(wParam));
         return 0;
     case WM_APPBAR_NOTIFY:
         OnAppBarNotify(wParam, lParam);
