@@ -344,8 +344,8 @@ LRESULT CALLBACK TolvexWinProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
     case WM_MENURBUTTONUP:
         OnMenuRightClick(reinterpret_cast<HMENU>(lParam), static_cast<UINT>(wParam));
         return 0;
-    case WM_ENTRY_ACTION:
-        OnEntryAction(wParam, lParam);
+    case WM_ENTRY_MENU:
+        OnEntryMenu(lParam);
         return 0;
     case WM_DROPFILES:
         OnBarDrop(reinterpret_cast<HDROP>(wParam));

@@ -14,7 +14,17 @@ void OnMenuRightClick(HMENU menu, UINT position)
     UINT id = GetMenuItemID(menu, static_cast<int>(position));
     if (id == static_cast<UINT>(-1) || !FindCommandApp(static_cast<LONG>(id)))
         return;
-    HMENU popup = CreatePopupMenu();
+    // The small menu opens once the bar's has closed: a menu opened inside
+    // another's loop is not safe on every system, and Edit... may not open
+    // User Menus inside it either.
+    EndMenu();
+    PostMessageA(g_hwndBar, WM_ENTRY_MENU, 0, static_cast<LPARAM>(id));
+}
+
+void OnEntryMenu(LPARAM id)
+{
+    AppItem* app = FindCommandApp(static_cast<LONG>(id));
+    HMENU popup = app ? CreatePopupMenu() : NULL;
     if (!popup)
         return;
     AppendMenuA(popup, MF_STRING, ENTRY_RUN_AS_ADMIN, "Run as &administrator");
@@ -22,21 +32,9 @@ void OnMenuRightClick(HMENU menu, UINT position)
     AppendMenuA(popup, MF_STRING, ENTRY_EDIT, "&Edit...");
     POINT at;
     GetCursorPos(&at);
-    UINT choice = static_cast<UINT>(
-        TrackPopupMenu(popup, TPM_RECURSE | TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, 0, g_hwndBar, NULL));
+    SetForegroundWindow(g_hwndBar);  // so that a click elsewhere closes it
+    BOOL choice = TrackPopupMenu(popup, TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, 0, g_hwndBar, NULL);
     DestroyMenu(popup);
-    if (!choice)
-        return;
-    // The bar's menu closes first: User Menus may not open inside its loop.
-    EndMenu();
-    PostMessageA(g_hwndBar, WM_ENTRY_ACTION, choice, static_cast<LPARAM>(id));
-}
-
-void OnEntryAction(WPARAM choice, LPARAM id)
-{
-    AppItem* app = FindCommandApp(static_cast<LONG>(id));
-    if (!app)
-        return;
     switch (choice) {
     case ENTRY_RUN_AS_ADMIN:
         LaunchApp(app, true);

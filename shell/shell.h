@@ -70,12 +70,11 @@ LRESULT CALLBACK TolvexWinProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
 // it is open is carried out once the last such dialog has closed.
 INT_PTR RunBarDialog(int templateId, DLGPROC proc);
 
-// A right click on an entry of an open user menu: the entry's own small
-// menu, whose choice the bar carries out as WM_ENTRY_ACTION once its menu
-// has closed.
-enum { WM_ENTRY_ACTION = WM_APP + 2 };
+// A right click on an entry of an open user menu closes the bar's menu and
+// shows the entry's own small menu as WM_ENTRY_MENU (lParam: its command id).
+enum { WM_ENTRY_MENU = WM_APP + 2 };
 void OnMenuRightClick(HMENU menu, UINT position);
-void OnEntryAction(WPARAM choice, LPARAM id);
+void OnEntryMenu(LPARAM id);
 // A file dropped on the bar: User Menus adds it to the menu under the drop.
 void OnBarDrop(HDROP drop);
 
