@@ -35,9 +35,9 @@ static void AddHotkeyControl(HWND dialog)
                                    reinterpret_cast<HMENU>(IDC_HOTKEY), g_hInstance, NULL);
     if (!control)
         return;
+    // Made last, it follows its label, the template's last control, in the
+    // tab order: the label's Alt+H reaches it.
     SendMessageA(control, WM_SETFONT, SendMessageA(dialog, WM_GETFONT, 0, 0), 0);
-    // Right behind its label, which gives it Alt+H.
-    SetWindowPos(control, GetDlgItem(dialog, IDC_HOTKEYLABEL), 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     // A bare key would be taken from every program: it gets Ctrl+Alt.
     SendMessageA(control, HKM_SETRULES, HKCOMB_NONE | HKCOMB_S, MAKELPARAM(HOTKEYF_CONTROL | HOTKEYF_ALT, 0));
     SendMessageA(control, HKM_SETHOTKEY, g_hotkey, 0);

@@ -54,7 +54,6 @@
 #define IDC_WAVPATH 1003
 #define IDC_FINDWAV 1031
 #define IDC_TESTWAV 1034
-#define IDC_HOTKEYLABEL 1035
 #define IDC_HOTKEY 1036
 
 // Commands of the bar menu
