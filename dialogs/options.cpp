@@ -66,7 +66,7 @@ static void OnOK(HWND dialog)
     if (stayOnTop != (g_userVars.stayOnTop != 0))
         g_userVars.stayOnTop = stayOnTop;
     HWND hotkey = GetDlgItem(dialog, IDC_HOTKEY);
-    WORD combination = hotkey ? LOWORD(SendMessageA(hotkey, HKM_GETHOTKEY, 0, 0)) : g_hotkey;
+    DWORD combination = hotkey ? LOWORD(SendMessageA(hotkey, HKM_GETHOTKEY, 0, 0)) : g_hotkey;
     if (combination != g_hotkey) {
         g_hotkey = combination;
         RegisterBarHotkey();  // a refusal is reported, and the value kept

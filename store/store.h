@@ -87,4 +87,4 @@ void SaveUserVars();
 // virtual key in the low byte, HOTKEYF_* in the next; 0 for none. Kept in a
 // registry value of its own beside the settings record, loaded and saved
 // with it.
-extern WORD g_hotkey;
+extern DWORD g_hotkey;

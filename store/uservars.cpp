@@ -6,7 +6,7 @@
 #include "base/report.h"
 
 UserVars g_userVars;
-WORD g_hotkey = 0;
+DWORD g_hotkey = 0;
 
 static const char KEY_NAME[] = "Software\\Tolvex";
 static const char VALUE_NAME[] = "User_Vars";
@@ -34,7 +34,7 @@ static void ReadHotkey(HKEY key)
             ERROR_SUCCESS ||
         type != REG_DWORD || size != sizeof value)
         value = 0;
-    g_hotkey = static_cast<WORD>(value & 0x7FF);
+    g_hotkey = value & 0x7FF;
 }
 
 // No hotkey is no value, as it was before there were hotkeys.

@@ -8,7 +8,7 @@
 
 namespace {
 
-const WORD CTRL_ALT_K = MAKEWORD('K', HOTKEYF_CONTROL | HOTKEYF_ALT);
+const DWORD CTRL_ALT_K = MAKEWORD('K', HOTKEYF_CONTROL | HOTKEYF_ALT);
 
 class HotkeyTest : public TolvexTest {
 protected:
