@@ -5,6 +5,7 @@
 #include <string.h>
 
 #include <map>
+#include <set>
 
 namespace seam {
 namespace {
@@ -29,9 +30,15 @@ struct State {
     std::function<BOOL(OPENFILENAMEW*)> openDialog;
     int openDialogs = 0;
     std::vector<AppBarCall> appBarCalls;
+    std::set<void*> heapBlocks;
+    std::map<std::string, std::set<void*>> made;
     std::function<UINT_PTR(DWORD, APPBARDATA*)> appBar;
     int wow64 = -1;
     int comStarts = 0, comEnds = 0;
+    DWORD comFlags = 0;
+    int shortWrite = 0;        // the WriteFile call, counted from 1, that writes half
+    std::string windowsDir;    // what GetWindowsDirectoryA gives when not empty
+    std::vector<HMENU> menus;  // made by CreateMenu
 };
 State s;
 DWORD s_exitThread = 0;  // the thread of RunToExit, 0 when none runs
@@ -64,7 +71,6 @@ std::string Text(const char* text)
     X(HANDLE, INVALID_HANDLE_VALUE, CreateFileW,                                                                       \
       (LPCWSTR a, DWORD b, DWORD c, LPSECURITY_ATTRIBUTES d, DWORD e, DWORD f, HANDLE g), (a, b, c, d, e, f, g))       \
     X(BOOL, FALSE, ReadFile, (HANDLE a, LPVOID b, DWORD c, LPDWORD d, LPOVERLAPPED e), (a, b, c, d, e))                \
-    X(BOOL, FALSE, WriteFile, (HANDLE a, LPCVOID b, DWORD c, LPDWORD d, LPOVERLAPPED e), (a, b, c, d, e))              \
     X(BOOL, FALSE, FlushFileBuffers, (HANDLE a), (a))                                                                  \
     X(BOOL, FALSE, MoveFileExA, (LPCSTR a, LPCSTR b, DWORD c), (a, b, c))                                              \
     X(BOOL, FALSE, MoveFileExW, (LPCWSTR a, LPCWSTR b, DWORD c), (a, b, c))                                            \
@@ -74,8 +80,6 @@ std::string Text(const char* text)
     X(DWORD, INVALID_FILE_ATTRIBUTES, GetFileAttributesW, (LPCWSTR a), (a))                                            \
     X(DWORD, 0, GetFullPathNameA, (LPCSTR a, DWORD b, LPSTR c, LPSTR * d), (a, b, c, d))                               \
     X(DWORD, 0, GetFullPathNameW, (LPCWSTR a, DWORD b, LPWSTR c, LPWSTR * d), (a, b, c, d))                            \
-    X(LPVOID, NULL, HeapAlloc, (HANDLE a, DWORD b, SIZE_T c), (a, b, c))                                               \
-    X(UINT, 0, GetWindowsDirectoryA, (LPSTR a, UINT b), (a, b))                                                        \
     X(UINT, 0, GetSystemDirectoryA, (LPSTR a, UINT b), (a, b))                                                         \
     X(DWORD, 0, GetCurrentDirectoryA, (DWORD a, LPSTR b), (a, b))                                                      \
     X(BOOL, FALSE, SetCurrentDirectoryA, (LPCSTR a), (a))                                                              \
@@ -92,12 +96,12 @@ std::string Text(const char* text)
     X(HWND, NULL, CreateWindowExA,                                                                                     \
       (DWORD a, LPCSTR b, LPCSTR c, DWORD d, int e, int f, int g, int h, HWND i, HMENU j, HINSTANCE k, LPVOID l),      \
       (a, b, c, d, e, f, g, h, i, j, k, l))                                                                            \
-    X(HMENU, NULL, CreateMenu, (), ())                                                                                 \
     X(HMENU, NULL, CreatePopupMenu, (), ())                                                                            \
     X(BOOL, FALSE, AppendMenuA, (HMENU a, UINT b, UINT_PTR c, LPCSTR d), (a, b, c, d))                                 \
     X(BOOL, FALSE, InsertMenuA, (HMENU a, UINT b, UINT c, UINT_PTR d, LPCSTR e), (a, b, c, d, e))                      \
     X(BOOL, FALSE, ModifyMenuA, (HMENU a, UINT b, UINT c, UINT_PTR d, LPCSTR e), (a, b, c, d, e))                      \
     X(BOOL, FALSE, SetMenuItemInfoA, (HMENU a, UINT b, BOOL c, LPCMENUITEMINFOA d), (a, b, c, d))                      \
+    X(BOOL, FALSE, SetWindowPos, (HWND a, HWND b, int c, int d, int e, int f, UINT g), (a, b, c, d, e, f, g))          \
     X(HHOOK, NULL, SetWindowsHookExA, (int a, HOOKPROC b, HINSTANCE c, DWORD d), (a, b, c, d))                         \
     X(INT_PTR, -1, DialogBoxParamA, (HINSTANCE a, LPCSTR b, HWND c, DLGPROC d, LPARAM e), (a, b, c, d, e))             \
     X(UINT_PTR, 0, SetTimer, (HWND a, UINT_PTR b, UINT c, TIMERPROC d), (a, b, c, d))                                  \
@@ -124,15 +128,95 @@ LONG FailureResult<LONG>(LONG)
     return static_cast<LONG>(GetLastError());
 }
 
+// The handles a call made, for the checks that they are given back.
+template <typename R>
+static void NoteMade(const char*, R)
+{
+}
+template <typename T>
+static void NoteMade(const char* call, T* handle)
+{
+    if (handle && handle != INVALID_HANDLE_VALUE)
+        s.made[call].insert(handle);
+}
+
 #define SEAM_DEFINE(R, fail, name, params, args)                                                                       \
     static R(WINAPI* Real_##name) params = NULL;                                                                       \
     static R WINAPI Seam_##name params                                                                                 \
     {                                                                                                                  \
         if (ShouldFail(#name))                                                                                         \
             return FailureResult<R>(fail);                                                                             \
-        return Real_##name args;                                                                                       \
+        R result = Real_##name args;                                                                                   \
+        NoteMade(#name, result);                                                                                       \
+        return result;                                                                                                 \
     }
 SEAM_FAILABLES(SEAM_DEFINE)
+
+// The heap blocks the program takes and gives back, for the long-use checks.
+static LPVOID(WINAPI* Real_HeapAlloc)(HANDLE, DWORD, SIZE_T) = NULL;
+static LPVOID WINAPI Seam_HeapAlloc(HANDLE heap, DWORD flags, SIZE_T size)
+{
+    if (ShouldFail("HeapAlloc"))
+        return NULL;
+    LPVOID block = Real_HeapAlloc(heap, flags, size);
+    if (block)
+        s.heapBlocks.insert(block);
+    return block;
+}
+
+static BOOL(WINAPI* Real_HeapFree)(HANDLE, DWORD, LPVOID) = NULL;
+static BOOL WINAPI Seam_HeapFree(HANDLE heap, DWORD flags, LPVOID block)
+{
+    s.heapBlocks.erase(block);
+    return Real_HeapFree(heap, flags, block);
+}
+
+// Failable too, each with a twist of its own.
+
+static BOOL(WINAPI* Real_WriteFile)(HANDLE, LPCVOID, DWORD, LPDWORD, LPOVERLAPPED) = NULL;
+static BOOL WINAPI Seam_WriteFile(HANDLE file, LPCVOID data, DWORD size, LPDWORD written, LPOVERLAPPED overlapped)
+{
+    if (ShouldFail("WriteFile"))
+        return FALSE;
+    // A full disk: fewer bytes written than asked, and no error.
+    if (s.calls["WriteFile"] == s.shortWrite)
+        size /= 2;
+    return Real_WriteFile(file, data, size, written, overlapped);
+}
+
+// The handle is closed all the same: a failed close must not leave it open.
+static BOOL(WINAPI* Real_CloseHandle)(HANDLE) = NULL;
+static BOOL WINAPI Seam_CloseHandle(HANDLE handle)
+{
+    bool fail = ShouldFail("CloseHandle");
+    BOOL closed = Real_CloseHandle(handle);
+    return fail ? FALSE : closed;
+}
+
+static UINT(WINAPI* Real_GetWindowsDirectoryA)(LPSTR, UINT) = NULL;
+static UINT WINAPI Seam_GetWindowsDirectoryA(LPSTR dir, UINT size)
+{
+    if (ShouldFail("GetWindowsDirectoryA"))
+        return 0;
+    if (s.windowsDir.empty())
+        return Real_GetWindowsDirectoryA(dir, size);
+    UINT len = static_cast<UINT>(s.windowsDir.size());
+    if (len >= size)
+        return len + 1;  // the size it needs, and nothing copied
+    memcpy(dir, s.windowsDir.c_str(), len + 1);
+    return len;
+}
+
+static HMENU(WINAPI* Real_CreateMenu)() = NULL;
+static HMENU WINAPI Seam_CreateMenu()
+{
+    if (ShouldFail("CreateMenu"))
+        return NULL;
+    HMENU menu = Real_CreateMenu();
+    s.menus.push_back(menu);
+    NoteMade("CreateMenu", menu);
+    return menu;
+}
 
 static int WINAPI Seam_MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type)
 {
@@ -207,6 +291,7 @@ static HRESULT(WINAPI* Real_CoInitializeEx)(LPVOID, DWORD) = NULL;
 static HRESULT WINAPI Seam_CoInitializeEx(LPVOID reserved, DWORD flags)
 {
     s.comStarts++;
+    s.comFlags = flags;
     return Real_CoInitializeEx(reserved, flags);
 }
 
@@ -235,6 +320,8 @@ static void* Untyped(Proc proc)
 static FARPROC(WINAPI* Real_GetProcAddress)(HMODULE, LPCSTR) = NULL;
 static FARPROC WINAPI Seam_GetProcAddress(HMODULE module, LPCSTR name)
 {
+    if (ShouldFail("GetProcAddress"))
+        return NULL;
     FARPROC real = Real_GetProcAddress(module, name);
     if (!real || IS_INTRESOURCE(name))
         return real;
@@ -279,7 +366,14 @@ const Import IMPORTS[] = {
     SEAM_FAILABLES(SEAM_ENTRY){"MessageBoxA", Untyped(Seam_MessageBoxA), NULL, false},
     {"GetLocalTime", Untyped(Seam_GetLocalTime), reinterpret_cast<void**>(&Real_GetLocalTime), false},
     {"ExitProcess", Untyped(Seam_ExitProcess), reinterpret_cast<void**>(&Real_ExitProcess), false},
-    {"GetProcAddress", Untyped(Seam_GetProcAddress), reinterpret_cast<void**>(&Real_GetProcAddress), false},
+    {"GetProcAddress", Untyped(Seam_GetProcAddress), reinterpret_cast<void**>(&Real_GetProcAddress), true},
+    {"WriteFile", Untyped(Seam_WriteFile), reinterpret_cast<void**>(&Real_WriteFile), true},
+    {"CloseHandle", Untyped(Seam_CloseHandle), reinterpret_cast<void**>(&Real_CloseHandle), true},
+    {"GetWindowsDirectoryA", Untyped(Seam_GetWindowsDirectoryA), reinterpret_cast<void**>(&Real_GetWindowsDirectoryA),
+     true},
+    {"CreateMenu", Untyped(Seam_CreateMenu), reinterpret_cast<void**>(&Real_CreateMenu), true},
+    {"HeapAlloc", Untyped(Seam_HeapAlloc), reinterpret_cast<void**>(&Real_HeapAlloc), true},
+    {"HeapFree", Untyped(Seam_HeapFree), reinterpret_cast<void**>(&Real_HeapFree), false},
 };
 
 const Import* FindImport(const char* name)
@@ -426,17 +520,54 @@ int ComEnds()
     return s.comEnds;
 }
 
-static DWORD WINAPI RunThread(LPVOID run)
+DWORD ComFlags()
 {
-    (*static_cast<const std::function<void()>*>(run))();
-    return 0;
+    return s.comFlags;
+}
+
+void ShortWrite(int nth)
+{
+    s.shortWrite = s.calls["WriteFile"] + nth;
+}
+
+void SetWindowsDirectory(const char* dir)
+{
+    s.windowsDir = dir;
+}
+
+int LiveMenus()
+{
+    int live = 0;
+    for (HMENU menu : s.menus)
+        live += IsMenu(menu) ? 1 : 0;
+    return live;
+}
+
+std::vector<void*> Made(const char* call)
+{
+    const std::set<void*>& made = s.made[call];
+    return std::vector<void*>(made.begin(), made.end());
+}
+
+int LiveHeapBlocks()
+{
+    return static_cast<int>(s.heapBlocks.size());
 }
 
 int RunToExit(const std::function<void()>& run)
 {
     s_exitCode = -1;
+    // A lambda converts to a thread procedure only where WINAPI is the
+    // default calling convention, which it is not on i686.
+    struct Body {
+        static DWORD WINAPI Run(LPVOID param)
+        {
+            (*static_cast<const std::function<void()>*>(param))();
+            return 0;
+        }
+    };
     HANDLE thread =
-        CreateThread(NULL, 0, RunThread, const_cast<std::function<void()>*>(&run), CREATE_SUSPENDED, &s_exitThread);
+        CreateThread(NULL, 0, Body::Run, const_cast<std::function<void()>*>(&run), CREATE_SUSPENDED, &s_exitThread);
     if (!thread) {
         ADD_FAILURE() << "no thread";
         return -1;

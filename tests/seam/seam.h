@@ -87,6 +87,25 @@ void SetWow64(bool wow64);
 // COM starts and ends asked for through the lazily loaded ole32.
 int ComStarts();
 int ComEnds();
+// The flags of the last COM start.
+DWORD ComFlags();
+
+// ---- what the system will not do on demand --------------------------------------
+
+// WriteFile call `nth` from now writes half of what it is given and succeeds,
+// as on a full disk.
+void ShortWrite(int nth = 1);
+// GetWindowsDirectoryA gives `dir` from now on, as the real one would.
+void SetWindowsDirectory(const char* dir);
+// The menus made with CreateMenu since the last Reset that still exist.
+int LiveMenus();
+
+// The handles a failable call that makes them (CreateMenu, CreateFileA,
+// CreateWindowExA...) returned since the last Reset.
+std::vector<void*> Made(const char* call);
+// Blocks the program took with HeapAlloc since the last Reset and has not
+// given back.
+int LiveHeapBlocks();
 
 // ---- the end of the process ---------------------------------------------------
 

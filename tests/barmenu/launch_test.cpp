@@ -1,0 +1,199 @@
+// Launching through the shell, with what today's shell expects of the
+// launcher, and the system libraries that are loaded only when first used.
+#include <objbase.h>
+
+#include "dialogs/dialogs.h"
+#include "tests/support.h"
+
+namespace {
+
+const char SOUND_TEXT[] = "Error playing WAV file.\nCheck path and filename.";
+
+AppItem Entry(const std::string& path, const char* params = "", const char* workDir = "")
+{
+    AppItem app;
+    InitAppItem(&app);
+    CopyText(app.path, sizeof app.path, path.c_str());
+    CopyText(app.params, sizeof app.params, params);
+    CopyText(app.workDir, sizeof app.workDir, workDir);
+    return app;
+}
+
+std::string SystemDir()
+{
+    char dir[MAX_PATH];
+    GetSystemDirectoryA(dir, sizeof dir);
+    return dir;
+}
+
+using LaunchTest = TolvexTest;
+
+TEST_F(LaunchTest, TheShellOpensThePathWithItsParametersAndDirectory)
+{
+    StartBar();
+    AppItem app = Entry("c:\\tools\\edit.exe", "-n \"two three\"", "c:\\work");
+    EXPECT_EQ(1, LaunchApp(&app));
+    ASSERT_EQ(1u, seam::Launches().size());
+    const seam::Launch& launch = seam::Launches()[0];
+    EXPECT_EQ(g_hwndBar, launch.owner);
+    EXPECT_EQ("open", launch.verb);
+    EXPECT_EQ("c:\\tools\\edit.exe", launch.file);
+    EXPECT_EQ("-n \"two three\"", launch.params);
+    EXPECT_EQ("c:\\work", launch.dir);
+    EXPECT_EQ(SW_RESTORE, launch.show);
+    EXPECT_TRUE(seam::Boxes().empty());
+}
+
+// Under Wine a missing file and a missing folder both give 2.
+TEST_F(LaunchTest, EachFailureGivesOneWarning)
+{
+    const std::pair<UINT_PTR, const char*> cases[] = {
+        {2, "File/Executable not found.\nCheck application setup."},
+        {3, "Path not found.\nCheck application setup."},
+        {8, "Insufficient memory to start application."},
+        {31, "ShellExec returned error code: 31"},
+        {0, "ShellExec returned error code: 0"},
+        {32, "ShellExec returned error code: 32"},
+        {33, nullptr},
+    };
+    AppItem app = Entry("c:\\nothere.exe");
+    for (const auto& [result, text] : cases) {
+        SCOPED_TRACE(result);
+        seam::Boxes().clear();
+        seam::SetShellResult(result);
+        EXPECT_EQ(text ? 0 : 1, LaunchApp(&app));
+        EXPECT_EQ(text ? std::vector<std::string>{text} : std::vector<std::string>{}, seam::BoxTexts());
+    }
+}
+
+// COM is started once before the first launch, apartment-threaded with OLE1
+// DDE off, and ended as often as started. Under WOW64 the system folder is
+// handed over through its alias; other paths, and the entry, stay as they are.
+TEST_F(LaunchTest, TheShellGetsComAndUnderWow64TheSystemFolderThroughSysnative)
+{
+    const std::string system = SystemDir(), windows = system.substr(0, system.rfind('\\'));
+    const std::string tool = system + "\\wsl.exe", native = windows + "\\Sysnative\\wsl.exe";
+    const struct {
+        const char* what;
+        bool wow64;
+        const char* fails;
+        int failures;
+        std::string path, handed;
+        int comStarts;
+    } cases[] = {
+        {"a tool of the system folder", true, nullptr, 0, tool, native, 1},
+        {"its subfolder in other case", true, nullptr, 0, windows + "\\SYSTEM32\\drivers\\x.exe",
+         windows + "\\Sysnative\\drivers\\x.exe", 1},
+        {"a folder of a longer name; ole32 not loaded", true, "LoadLibraryExA", 1, system + "x\\a.exe",
+         system + "x\\a.exe", 0},
+        {"the Windows folder", true, nullptr, 0, windows + "\\notepad.exe", windows + "\\notepad.exe", 1},
+        {"no WOW64", false, nullptr, 0, tool, tool, 1},
+        {"no system folder", true, "GetSystemDirectoryA", 2, tool, tool, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        seam::Reset();
+        seam::SetWow64(c.wow64);
+        if (c.fails)
+            seam::Fail(c.fails, 1, ERROR_MOD_NOT_FOUND, c.failures);
+        AppItem app = Entry(c.path);
+        EXPECT_EQ(2, LaunchApp(&app) + LaunchApp(&app));
+        EXPECT_EQ(c.path, app.path);
+        ASSERT_EQ(2u, seam::Launches().size());
+        EXPECT_EQ(c.handed, seam::Launches()[0].file);
+        EXPECT_EQ(c.comStarts, seam::ComStarts());
+        EXPECT_EQ(c.comStarts ? DWORD(COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE) : 0u, seam::ComFlags());
+        EndLaunchCom();
+        EXPECT_EQ(c.comStarts, seam::ComEnds());
+    }
+
+    // COM already started on the thread is balanced all the same.
+    seam::Reset();
+    HMODULE ole32 = LoadLibraryA("ole32.dll");
+    auto init = reinterpret_cast<HRESULT(WINAPI*)(LPVOID, DWORD)>(
+        reinterpret_cast<void (*)()>(GetProcAddress(ole32, "CoInitializeEx")));
+    auto uninit =
+        reinterpret_cast<void(WINAPI*)()>(reinterpret_cast<void (*)()>(GetProcAddress(ole32, "CoUninitialize")));
+    ASSERT_TRUE(SUCCEEDED(init(NULL, COINIT_APARTMENTTHREADED)));
+    AppItem app = Entry(tool);
+    LaunchApp(&app);
+    EndLaunchCom();
+    EXPECT_EQ(2, seam::ComStarts());
+    EXPECT_EQ(1, seam::ComEnds());
+    uninit();
+
+    // The alias is handed over only when it fits whole.
+    seam::SetWow64(true);
+    char out[MAX_PATH];
+    for (size_t size : {native.size() + 1, native.size()}) {
+        ShellPath(tool.c_str(), out, size);
+        EXPECT_EQ(size > native.size() ? native : tool, out);
+    }
+}
+
+// A library that start-up does not load is loaded from the system folder
+// only: when it cannot be had, each use gives the warning its own call
+// gives on failure, and nothing else happens.
+TEST_F(LaunchTest, ALibraryThatCannotBeLoadedGivesItsCallersWarning)
+{
+    StartBar();
+    StartLaunchCom();  // COM's own loads are another test's
+    WriteFileBytes("gong.wav", Bytes(44, 0));
+    const struct {
+        const char* library;
+        std::function<void()> use;
+        std::function<size_t()> reached;
+        const char* warning;
+    } uses[] = {
+        {"shell32",
+         [] {
+             AppItem app = Entry("c:\\x.exe");
+             LaunchApp(&app);
+         },
+         [] { return seam::Launches().size(); }, "ShellExec returned error code: 32"},
+        {"winmm",
+         [] {
+             g_userVars.chime = 1;
+             CopyText(g_userVars.wavPath, sizeof g_userVars.wavPath, "gong.wav");
+             seam::SetLocalTime(9, 0);
+             EXPECT_EQ(1, UpdateClock());
+         },
+         [] { return seam::Sounds().size(); }, SOUND_TEXT},
+        {"comdlg32", [] { FindFile(FIND_EXECUTABLE, NULL); }, [] { return static_cast<size_t>(seam::OpenDialogs()); },
+         "The file browser could not be opened."},
+    };
+    const struct {
+        const char* fails;
+        DWORD error;
+        bool reached;
+        int loads;  // by name, then by full path
+    } ways[] = {
+        {nullptr, 0, true, 1},
+        {"LoadLibraryExA", ERROR_MOD_NOT_FOUND, false, 1},
+        {"GetProcAddress", ERROR_PROC_NOT_FOUND, false, 1},
+        // A system that does not know the flag: the full path instead.
+        {"LoadLibraryExA", ERROR_INVALID_PARAMETER, true, 2},
+    };
+    char dir[MAX_PATH];
+    GetCurrentDirectoryA(sizeof dir, dir);
+    for (const auto& use : uses) {
+        for (const auto& way : ways) {
+            SCOPED_TRACE(std::string(use.library) + " " + (way.fails ? way.fails : "loads") + " " +
+                         std::to_string(way.error));
+            seam::Reset();
+            if (way.fails)
+                seam::Fail(way.fails, 1, way.error);
+            use.use();
+            EXPECT_EQ(way.reached ? 1u : 0u, use.reached());
+            EXPECT_EQ(way.reached ? std::vector<std::string>{} : std::vector<std::string>{use.warning},
+                      seam::BoxTexts());
+            EXPECT_EQ(way.loads, seam::Calls("LoadLibraryExA"));
+            EXPECT_EQ(0, seam::Calls("LoadLibraryA"));
+            char now[MAX_PATH];
+            GetCurrentDirectoryA(sizeof now, now);
+            EXPECT_STREQ(dir, now);
+        }
+    }
+}
+
+}  // namespace

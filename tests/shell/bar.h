@@ -1,0 +1,95 @@
+// What the bar's tests share: a bar started over two menus, staying on top.
+#pragma once
+#include "tests/support.h"
+
+#include "dialogs/dialogs.h"
+#include "resources/resource.h"
+
+class BarTest : public TolvexTest {
+protected:
+    void SetUp() override
+    {
+        TolvexTest::SetUp();
+        g_userVars.stayOnTop = 1;
+    }
+
+    static void StartBarOver(const std::vector<MenuSpec>& menus = {{"&Apps", {"a", "b"}}, {"&Games", {"g"}}})
+    {
+        MakeMenus(menus);
+        StartBar();
+    }
+
+    static LRESULT Send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0)
+    {
+        return SendMessageA(g_hwndBar, message, wParam, lParam);
+    }
+
+    // The bar menu's items, popups as "[name]".
+    static std::vector<std::string> BarLayout()
+    {
+        HMENU menu = GetMenu(g_hwndBar);
+        std::vector<std::string> out = MenuTexts(menu);
+        for (size_t i = 0; i < out.size(); i++)
+            if (GetSubMenu(menu, static_cast<int>(i)))
+                out[i] = "[" + out[i] + "]";
+        return out;
+    }
+
+    static bool QuitPosted()
+    {
+        MSG msg;
+        return PeekMessageA(&msg, NULL, WM_QUIT, WM_QUIT, PM_NOREMOVE) != 0;
+    }
+
+    // The settings record in the registry, empty when there is none.
+    static Bytes SavedSettings()
+    {
+        BYTE data[512];
+        DWORD size = sizeof data;
+        if (RegGetValueA(HKEY_CURRENT_USER, "Software\\Tolvex", "User_Vars", RRF_RT_REG_BINARY, NULL, data, &size))
+            return {};
+        return Bytes(data, data + size);
+    }
+    static Bytes MemorySettings()
+    {
+        const BYTE* data = reinterpret_cast<const BYTE*>(&g_userVars);
+        return Bytes(data, data + sizeof g_userVars);
+    }
+
+    // Where a window of ours ends when it is maximized.
+    static RECT MaximizedRect()
+    {
+        HWND window =
+            CreateWindowExA(0, "Static", "app", WS_OVERLAPPEDWINDOW, 10, 10, 300, 200, NULL, NULL, g_hInstance, NULL);
+        ShowWindow(window, SW_MAXIMIZE);
+        Pump();
+        RECT rect;
+        GetWindowRect(window, &rect);
+        DestroyWindow(window);
+        return rect;
+    }
+    // The work area of the primary monitor below the bar.
+    static RECT BelowBar()
+    {
+        MONITORINFO info = {};
+        info.cbSize = sizeof info;
+        GetMonitorInfoA(MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY), &info);
+        RECT area = info.rcWork, bar;
+        GetWindowRect(g_hwndBar, &bar);
+        area.top = std::max<LONG>(area.top, bar.bottom);
+        return area;
+    }
+};
+
+inline bool operator==(const RECT& a, const RECT& b)
+{
+    return EqualRect(&a, &b) != 0;
+}
+inline bool operator!=(const RECT& a, const RECT& b)
+{
+    return !(a == b);
+}
+inline std::ostream& operator<<(std::ostream& out, const RECT& r)
+{
+    return out << r.left << "," << r.top << "," << r.right << "," << r.bottom;
+}

@@ -1,0 +1,514 @@
+// The bar window against the real system: its look, its hook and clock,
+// its commands, the ways it ends and the display changes it survives.
+#include "tests/shell/bar.h"
+
+namespace {
+
+const char HOOK_REFUSED[] =
+    "Error installing system hook.\nTolvex will not be able to resize\nmaximizing applications.";
+
+TEST_F(BarTest, ExtendedStyleFollowsStayOnTopAndTheShell)
+{
+    EXPECT_EQ(BarExStyle(0, 0), 0u);
+    EXPECT_EQ(BarExStyle(1, 0), 0x08u);
+    EXPECT_EQ(BarExStyle(0, 1), 0x80u);
+    EXPECT_EQ(BarExStyle(-5, 1), 0x88u);  // any non-zero value is on
+}
+
+TEST_F(BarTest, TheBarSpansTheTopOfTheScreenWithItsMenusAndTime)
+{
+    seam::SetLocalTime(9, 5);
+    StartBarOver();
+    char name[32] = "", title[32] = "";
+    GetClassNameA(g_hwndBar, name, sizeof name);
+    GetWindowTextA(g_hwndBar, title, sizeof title);
+    EXPECT_STREQ(name, "TXClass");
+    EXPECT_STREQ(title, "Tolvex");
+    EXPECT_EQ(GetWindowLongA(g_hwndBar, GWL_STYLE) & ~(WS_CLIPSIBLINGS | WS_VISIBLE), LONG(WS_POPUP | WS_DLGFRAME));
+    EXPECT_EQ(GetWindowLongA(g_hwndBar, GWL_EXSTYLE) & ~WS_EX_WINDOWEDGE, 0x88);
+    EXPECT_TRUE(IsWindowVisible(g_hwndBar));
+    RECT rect;
+    GetWindowRect(g_hwndBar, &rect);
+    EXPECT_EQ(rect, (RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYCAPTION) + 5}));
+    EXPECT_EQ(BarLayout(), (std::vector<std::string>{"[\xA7]", "[&Apps]", "[&Games]", "", "9:05 AM"}));
+    EXPECT_TRUE(seam::Boxes().empty());
+
+    // The command popup and the clock item as the resources give them.
+    HMENU menu = GetMenu(g_hwndBar), commands = GetSubMenu(menu, 0);
+    EXPECT_EQ(MenuTexts(commands),
+              (std::vector<std::string>{"&Edit Menus...", "&Options...", "", "&About Tolvex...", "E&xit Tolvex"}));
+    std::vector<UINT> ids;
+    for (int i = 0; i < GetMenuItemCount(commands); i++)
+        ids.push_back(GetMenuItemID(commands, i));
+    EXPECT_EQ(ids, (std::vector<UINT>{IDM_EDITMENUS, IDM_OPTIONS, 0, IDM_ABOUT, IDM_EXIT}));
+    MENUITEMINFOA clock = {};
+    clock.cbSize = sizeof clock;
+    clock.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_ID;
+    ASSERT_TRUE(GetMenuItemInfoA(menu, 4, TRUE, &clock));
+    EXPECT_EQ(clock.wID, UINT(IDM_CLOCK));
+    EXPECT_TRUE(clock.fType & MFT_RIGHTJUSTIFY);
+    EXPECT_TRUE(clock.fState & MFS_DISABLED);
+
+    // Both icon sizes in 16 colours, and a version block.
+    HRSRC group = FindResourceA(g_hInstance, MAKEINTRESOURCEA(IDI_TOLVEX), MAKEINTRESOURCEA(14));  // RT_GROUP_ICON
+    ASSERT_TRUE(group);
+    const BYTE* dir = static_cast<const BYTE*>(LockResource(LoadResource(g_hInstance, group)));
+    std::vector<std::string> icons;
+    for (int i = 0; i < dir[4]; i++) {
+        const BYTE* entry = dir + 6 + 14 * i;
+        icons.push_back(std::to_string(entry[0]) + "x" + std::to_string(entry[1]) + "/" + std::to_string(entry[2]) +
+                        "/" + std::to_string(entry[6]));
+    }
+    EXPECT_EQ(icons, (std::vector<std::string>{"32x32/16/4", "16x16/16/4"}));
+    EXPECT_TRUE(FindResourceA(g_hInstance, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(16)));  // RT_VERSION
+}
+
+// Shown, the bar ticks every minute and, staying on top, keeps maximized
+// windows below it through the hook in tolvexhk.dll beside the program.
+TEST_F(BarTest, ShowingTheBarStartsTheClockAndInstallsTheHookFromTheDll)
+{
+    StartBarOver();
+    ASSERT_TRUE(g_hHook);
+    EXPECT_EQ(seam::Calls("SetWindowsHookExA"), 1);
+    char exe[MAX_PATH], dll[MAX_PATH];
+    GetModuleFileNameA(NULL, exe, sizeof exe);
+    GetModuleFileNameA(GetModuleHandleA("tolvexhk.dll"), dll, sizeof dll);
+    *strrchr(exe, '\\') = '\0';
+    EXPECT_EQ(std::string(dll), std::string(exe) + "\\tolvexhk.dll");
+    EXPECT_EQ(MaximizedRect(), BelowBar());
+
+    ShowWindow(g_hwndBar, SW_HIDE);
+    ShowWindow(g_hwndBar, SW_RESTORE);
+    EXPECT_EQ(seam::Calls("SetWindowsHookExA"), 1) << "a second show keeps the one hook";
+    EXPECT_TRUE(KillTimer(g_hwndBar, CLOCK_TIMER_ID));
+    EXPECT_TRUE(seam::Boxes().empty());
+}
+
+TEST_F(BarTest, ARefusedHookIsReportedAndTheBarWorksOn)
+{
+    seam::Fail("SetWindowsHookExA");
+    StartBarOver();
+    ASSERT_EQ(seam::BoxTexts(), std::vector<std::string>{HOOK_REFUSED});
+    EXPECT_EQ(seam::Boxes()[0].owner, g_hwndBar);
+    EXPECT_FALSE(g_hHook);
+    EXPECT_TRUE(KillTimer(g_hwndBar, CLOCK_TIMER_ID));
+}
+
+TEST_F(BarTest, WithoutStayOnTopNoHookIsWantedAndMaximizedWindowsAreLeftAlone)
+{
+    g_userVars.stayOnTop = 0;
+    StartBarOver();
+    EXPECT_EQ(seam::Calls("SetWindowsHookExA"), 0);
+    EXPECT_TRUE(seam::AppBarCalls().empty());
+    EXPECT_EQ(GetWindowLongA(g_hwndBar, GWL_EXSTYLE) & ~WS_EX_WINDOWEDGE, 0x80);
+    EXPECT_NE(MaximizedRect(), BelowBar());
+}
+
+TEST_F(BarTest, CommandsLaunchOrWarnAndTimersRefreshTheClock)
+{
+    StartBarOver();
+    Send(WM_COMMAND, MAKEWPARAM(102, 1), 77);  // high word and lParam are not looked at
+    ASSERT_EQ(seam::Launches().size(), 1u);
+    EXPECT_EQ(seam::Launches()[0].file, "c:\\b.exe");
+    EXPECT_EQ(seam::Launches()[0].owner, g_hwndBar);
+
+    {
+        seam::DialogScript script;
+        script.On("Tolvex Options", [](HWND d) { seam::Click(d, IDCANCEL); })
+            .On("User Menus", [](HWND d) { seam::Click(d, IDOK); })
+            .On("About Tolvex", [](HWND d) { seam::Click(d, IDOK); });
+        for (UINT id : {IDM_OPTIONS, IDM_EDITMENUS, IDM_ABOUT, IDM_CLOCK})
+            EXPECT_EQ(Send(WM_COMMAND, id), 0);
+    }
+    EXPECT_TRUE(seam::Boxes().empty());
+    Send(WM_COMMAND, 103);
+    Send(WM_COMMAND, 12345);
+    EXPECT_EQ(seam::BoxTexts(), (std::vector<std::string>{"Menu item not found.", "Menu item not found."}));
+
+    seam::SetLocalTime(14, 45);
+    EXPECT_EQ(Send(WM_TIMER, 1), 0);
+    EXPECT_NE(BarLayout().back(), "2:45 PM");
+    Send(WM_TIMER, CLOCK_TIMER_ID);
+    EXPECT_EQ(BarLayout().back(), "2:45 PM");
+
+    DeleteMenu(GetMenu(g_hwndBar), IDM_CLOCK, MF_BYCOMMAND);
+    Send(WM_TIMER, CLOCK_TIMER_ID);
+    EXPECT_EQ(seam::BoxTexts().back(), "Error modifying time!");
+}
+
+// Exit, a close from elsewhere and the end of the session all save the
+// menus and the settings held in memory, then take everything down.
+class BarEndTest : public BarTest, public ::testing::WithParamInterface<UINT> {
+protected:
+    static void End(UINT message)
+    {
+        Send(message, message == WM_COMMAND ? IDM_EXIT : message == WM_ENDSESSION);
+    }
+};
+
+TEST_P(BarEndTest, ExitCloseAndSessionEndAllSaveAndEnd)
+{
+    const UINT message = GetParam();
+    int blocks = seam::LiveHeapBlocks();
+    StartBarOver();
+    HWND bar = g_hwndBar;
+    Send(WM_COMMAND, 101);  // a launch starts COM
+    if (message == WM_ENDSESSION) {
+        Send(WM_ENDSESSION, FALSE);  // the session goes on
+        EXPECT_TRUE(IsWindow(bar));
+        EXPECT_FALSE(FileExists("apps.tx"));
+    }
+    g_userVars.chime = 1;
+    CopyText(g_userVars.wavPath, sizeof g_userVars.wavPath, "c:\\in-memory.wav");
+    const Bytes settings = MemorySettings();
+    End(message);
+    EXPECT_TRUE(QuitPosted());
+    EXPECT_TRUE(seam::Boxes().empty());
+    EXPECT_EQ(SavedSettings(), settings);
+    EXPECT_FALSE(IsWindow(bar));
+    EXPECT_FALSE(g_hHook);
+    ASSERT_FALSE(seam::AppBarCalls().empty());
+    EXPECT_EQ(seam::AppBarCalls().back().message, DWORD(ABM_REMOVE));
+    EXPECT_EQ(seam::ComEnds(), 1);
+    EXPECT_FALSE(g_menuHead);
+    EXPECT_EQ(seam::LiveHeapBlocks(), blocks);
+    EXPECT_FALSE(GetClassInfoA(g_hInstance, BAR_CLASS_NAME, NULL)) << "the class stays registered";
+    LoadMenuList();
+    EXPECT_EQ(DescribeMenus(), "&Apps:a,b|&Games:g");
+}
+
+// The warning stays up until it is answered (no quit waits under it); a
+// close arriving through its loop finds the exit under way and saves
+// nothing twice; the settings go before the data file, whose save may wait
+// on a warning until the system ends the process.
+TEST_P(BarEndTest, AFailedSaveIsSeenAndASecondCloseFindsTheExitUnderWay)
+{
+    StartBarOver();
+    seam::Fail("CreateFileW");
+    bool quitUnderWarning = true;
+    int settingsSavesUnderWarning = -1;
+    seam::OnBox([&](const seam::Box&) {
+        Send(WM_CLOSE);
+        quitUnderWarning = QuitPosted();
+        settingsSavesUnderWarning = seam::Calls("RegSetValueExA");
+    });
+    End(GetParam());
+    ASSERT_EQ(seam::BoxTexts(), std::vector<std::string>{"Could not open APPS.TX for write.\nPlease check the file."});
+    EXPECT_FALSE(seam::Boxes()[0].quitPending);
+    EXPECT_FALSE(quitUnderWarning);
+    EXPECT_EQ(settingsSavesUnderWarning, 1);
+    EXPECT_EQ(seam::Calls("CreateFileW"), 1) << "one save, not a second under the box";
+    EXPECT_FALSE(FileExists("apps.tx"));
+    EXPECT_TRUE(QuitPosted());
+}
+
+INSTANTIATE_TEST_SUITE_P(Routes, BarEndTest, ::testing::Values(WM_COMMAND, WM_CLOSE, WM_ENDSESSION));
+
+TEST_F(BarTest, ADisplayChangeMakesANewBarForTheNewScreen)
+{
+    StartBarOver();
+    HWND old = g_hwndBar;
+    HMENU oldMenu = GetMenu(old), oldPopup = GetSubMenu(oldMenu, 1);
+    HHOOK hook = g_hHook;
+    EXPECT_EQ(Send(WM_DISPLAYCHANGE, 32, MAKELPARAM(1600, 1200)), 0);
+
+    EXPECT_FALSE(IsWindow(old));
+    ASSERT_TRUE(IsWindow(g_hwndBar));
+    EXPECT_TRUE(IsWindowVisible(g_hwndBar));
+    EXPECT_FALSE(IsMenu(oldMenu) || IsMenu(oldPopup)) << "the old menus are left over";
+    RECT rect;
+    GetWindowRect(g_hwndBar, &rect);
+    EXPECT_EQ(rect, (RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYCAPTION) + 5}));
+    EXPECT_EQ(BarLayout().size(), 5u);
+    EXPECT_EQ(BarLayout()[2], "[&Games]");
+    EXPECT_EQ(g_hHook, hook);
+    Send(WM_TIMER, CLOCK_TIMER_ID);  // a stale clock item would warn
+    Send(WM_COMMAND, 201);
+    ASSERT_EQ(seam::Launches().size(), 1u);
+    EXPECT_EQ(seam::Launches()[0].file, "c:\\g.exe");
+    EXPECT_EQ(seam::Launches()[0].owner, g_hwndBar);
+    EXPECT_TRUE(KillTimer(g_hwndBar, CLOCK_TIMER_ID));
+    EXPECT_TRUE(seam::Boxes().empty());
+}
+
+TEST_F(BarTest, ABarThatCannotBeMadeAgainEndsTheProgramWithoutLosingAnything)
+{
+    StartBarOver();
+    seam::Fail("CreateWindowExA");
+    Send(WM_DISPLAYCHANGE);
+    ASSERT_EQ(seam::BoxTexts(),
+              std::vector<std::string>{"Could not create the bar for the new display.\n"
+                                       "Tolvex will save the menus and settings and close."});
+    EXPECT_EQ(seam::Boxes()[0].owner, nullptr);
+    EXPECT_TRUE(QuitPosted());
+    EXPECT_TRUE(FileExists("apps.tx"));
+    EXPECT_FALSE(SavedSettings().empty());
+    EXPECT_FALSE(g_hHook);
+    EXPECT_FALSE(FindWindowA(BAR_CLASS_NAME, NULL));
+}
+
+// Taking the bar down under an open dialog would take the dialog with it,
+// past its own handling: a display change and a close wait for it.
+TEST_F(BarTest, ADisplayChangeOrACloseWaitsForTheOpenDialog)
+{
+    for (UINT message : {WM_DISPLAYCHANGE, WM_CLOSE}) {
+        SCOPED_TRACE(message);
+        StartBarOver();
+        HWND old = g_hwndBar;
+        int blocks = seam::LiveHeapBlocks();
+        bool keptWhileOpen = false;
+        {
+            seam::DialogScript script;
+            script.On("About Tolvex", [&](HWND dialog) {
+                Send(message);
+                keptWhileOpen =
+                    IsWindow(old) && IsWindowVisible(dialog) && !QuitPosted() && seam::LiveHeapBlocks() == blocks;
+                seam::Click(dialog, IDOK);
+            });
+            Send(WM_COMMAND, IDM_ABOUT);
+        }
+        EXPECT_TRUE(keptWhileOpen);
+        EXPECT_FALSE(IsWindow(old));
+        if (message == WM_CLOSE) {
+            EXPECT_TRUE(QuitPosted());
+            EXPECT_TRUE(FileExists("apps.tx"));
+            EXPECT_FALSE(g_menuHead);
+        } else {
+            EXPECT_TRUE(FindWindowA(BAR_CLASS_NAME, BAR_TITLE) == g_hwndBar && IsWindow(g_hwndBar));
+            ClearBarMenus();
+            FreeAllMenus();
+            TearDownBar();
+        }
+        MSG msg;
+        PeekMessageA(&msg, NULL, WM_QUIT, WM_QUIT, PM_REMOVE);
+    }
+}
+
+// A close or the end of the session arriving through the fatal box's loop
+// neither saves nor ends the box; the bar goes all the same.
+TEST_F(BarTest, AFatalErrorRemovesTheBarAndSavesNothing)
+{
+    bool barAtRemoval = false;
+    seam::OnAppBar([&](DWORD message, APPBARDATA* data) -> UINT_PTR {
+        if (message == ABM_REMOVE)
+            barAtRemoval = IsWindow(data->hWnd) != 0;
+        return TRUE;
+    });
+    bool quitUnderBox = true;
+    int code = seam::RunToExit([&] {
+        StartBarOver();
+        seam::Fail("CreateMenu");
+        seam::OnBox([&](const seam::Box&) {
+            Send(WM_CLOSE);
+            Send(WM_ENDSESSION, TRUE);
+            quitUnderBox = QuitPosted();
+        });
+        BuildBarMenus();  // as after Edit Menus' OK
+    });
+    EXPECT_EQ(code, 0);
+    EXPECT_FALSE(quitUnderBox);
+    ASSERT_EQ(seam::BoxTexts(), std::vector<std::string>{"Could not create menus!"});
+    EXPECT_EQ(seam::Boxes()[0].owner, nullptr);
+    EXPECT_EQ(seam::Boxes()[0].caption, "Fatal Tolvex Error");
+    EXPECT_FALSE(FindWindowA(BAR_CLASS_NAME, NULL));
+    EXPECT_FALSE(g_hHook);
+    EXPECT_FALSE(GetClassInfoA(g_hInstance, BAR_CLASS_NAME, NULL)) << "the class stays registered";
+    EXPECT_EQ(seam::AppBarCalls().back().message, DWORD(ABM_REMOVE));
+    EXPECT_TRUE(barAtRemoval) << "the toolbar outlived its window";
+    EXPECT_FALSE(FileExists("apps.tx"));
+    EXPECT_EQ(seam::Calls("RegSetValueExA"), 0);
+}
+
+// While it stays on top the bar is a toolbar of the shell's on the top edge:
+// placed where the shell grants, the shell told of its activation and moves,
+// out of the way of a full-screen program, registered again for a new window
+// and a new shell.
+TEST_F(BarTest, TheBarIsADesktopToolbarOnTheTopEdgeWhileItStaysOnTop)
+{
+    const int cx = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYCAPTION) + 5;
+    int taken = 30;  // by another toolbar
+    int refusals = 0;
+    seam::OnAppBar([&](DWORD message, APPBARDATA* data) -> UINT_PTR {
+        if (message == ABM_QUERYPOS)
+            data->rc.top = taken;
+        if (message == ABM_NEW && refusals > 0) {
+            refusals--;
+            return FALSE;
+        }
+        return TRUE;
+    });
+    size_t from = 0;
+    auto calls = [&from] {  // since the last look
+        static const char* const names[] = {"new", "remove", "query", "set", "", "", "activate", "", "", "moved"};
+        std::string out;
+        for (; from < seam::AppBarCalls().size(); from++) {
+            const seam::AppBarCall& c = seam::AppBarCalls()[from];
+            out += std::string(" ") + names[c.message] + (c.data.hWnd == g_hwndBar ? "" : "(old)");
+            if (c.message == ABM_NEW)
+                out += ":" + std::to_string(c.data.uCallbackMessage);
+            if (c.message == ABM_SETPOS)
+                out += ":" + std::to_string(c.data.uEdge) + "," + std::to_string(c.data.rc.left) + "," +
+                    std::to_string(c.data.rc.top) + "," + std::to_string(c.data.rc.right) + "," +
+                    std::to_string(c.data.rc.bottom);
+        }
+        return out;
+    };
+    auto set = [&](int top) {
+        return ":1,0," + std::to_string(top) + "," + std::to_string(cx) + "," + std::to_string(top + height);
+    };
+    auto top = [] {
+        RECT rect;
+        GetWindowRect(g_hwndBar, &rect);
+        return rect.top;
+    };
+    auto topmost = [] { return (GetWindowLongA(g_hwndBar, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; };
+
+    StartBarOver();
+    EXPECT_EQ(calls(), " new:32769 query set" + set(30) + " moved");
+    EXPECT_EQ(top(), 30);
+    Send(WM_ACTIVATE, WA_ACTIVE);
+    Send(WM_WINDOWPOSCHANGED, 0, 0);
+    taken = 0;
+    Send(WM_APPBAR_NOTIFY, ABN_POSCHANGED);
+    EXPECT_EQ(calls(), " activate moved query set" + set(0) + " moved");
+    EXPECT_EQ(top(), 0);
+
+    Send(WM_APPBAR_NOTIFY, ABN_FULLSCREENAPP, TRUE);
+    EXPECT_FALSE(topmost());
+    calls();
+    Send(WM_DISPLAYCHANGE);  // as a game may cause
+    EXPECT_EQ(calls(), " remove(old) new:32769 query set" + set(0) + " moved");
+    EXPECT_FALSE(topmost());
+    Send(WM_APPBAR_NOTIFY, ABN_FULLSCREENAPP, FALSE);
+    EXPECT_TRUE(topmost());
+    calls();
+
+    refusals = 1;  // a new shell, not ready at its first word
+    Send(RegisterWindowMessageA("TaskbarCreated"));
+    Send(RegisterWindowMessageA("TaskbarCreated"));
+    EXPECT_EQ(calls(), " new:32769 new:32769 query set" + set(0));
+}
+
+// OK keeps the settings in memory only, the registry waits for Exit;
+// stay-on-top, when it changed, moves the bar and the hook once the dialog
+// has closed.
+TEST_F(BarTest, TheOptionsDialogStoresWhatItShowsAndMovesTheBarOnlyOnAChange)
+{
+    const std::string longPath = "C:\\" + std::string(87, 'w');  // 90 characters
+    const struct {
+        const char* what;
+        LONG onTop;
+        bool boxOnTop, boxChime;
+        std::string edit;
+        int button;
+        bool hookRefused;
+        LONG onTopAfter, chimeAfter;
+        std::string pathAfter;
+        const char* warning;
+    } cases[] = {
+        {"chime without a file", 1, true, true, "", IDOK, false, 1, 0, "c:\\old.wav", "Please enter a WAV filename."},
+        {"no chime, no file", 1, true, false, "", IDOK, false, 1, 0, "", nullptr},
+        {"a long path", 1, true, true, longPath, IDOK, false, 1, 1, longPath.substr(0, 79), nullptr},
+        {"off", 1, false, false, "c:\\old.wav", IDOK, false, 0, 0, "c:\\old.wav", nullptr},
+        {"on", 0, true, false, "c:\\old.wav", IDOK, false, 1, 0, "c:\\old.wav", nullptr},
+        {"on, hook refused", 0, true, false, "c:\\old.wav", IDOK, true, 1, 0, "c:\\old.wav", HOOK_REFUSED},
+        {"cancelled", 1, false, true, "c:\\new.wav", IDCANCEL, false, 1, 0, "c:\\old.wav", nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        seam::Reset();
+        g_userVars.stayOnTop = c.onTop;
+        g_userVars.chime = 0;
+        CopyText(g_userVars.wavPath, sizeof g_userVars.wavPath, "c:\\old.wav");
+        StartBarOver({});
+        HHOOK hook = g_hHook;
+        int moves = seam::Calls("SetWindowPos");
+        {
+            seam::DialogScript script;
+            script.On("Tolvex Options", [&](HWND dialog) {
+                CheckDlgButton(dialog, IDC_STAYONTOP, c.boxOnTop);
+                CheckDlgButton(dialog, IDC_CHIME, c.boxChime);
+                seam::SetText(dialog, IDC_WAVPATH, c.edit.c_str());
+                if (c.hookRefused)
+                    seam::Fail("SetWindowsHookExA");
+                seam::Click(dialog, c.button);
+                if (IsWindowVisible(dialog))  // refused: the dialog stays
+                    seam::Click(dialog, IDCANCEL);
+            });
+            Send(WM_COMMAND, IDM_OPTIONS);
+        }
+        EXPECT_EQ(g_userVars.stayOnTop, c.onTopAfter);
+        EXPECT_EQ(g_userVars.chime, c.chimeAfter);
+        EXPECT_EQ(std::string(g_userVars.wavPath), c.pathAfter);
+        if (c.onTop == c.onTopAfter) {
+            EXPECT_EQ(g_hHook, hook) << "the hook moved without a change";
+            EXPECT_EQ(seam::Calls("SetWindowPos"), moves) << "the bar moved without a change";
+        }
+        EXPECT_EQ(g_hHook != NULL, c.onTopAfter && !c.hookRefused);
+        EXPECT_EQ((GetWindowLongA(g_hwndBar, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0, c.onTopAfter != 0);
+        DWORD registration = ABM_REMOVE;
+        for (const seam::AppBarCall& call : seam::AppBarCalls())
+            if (call.message == ABM_NEW || call.message == ABM_REMOVE)
+                registration = call.message;
+        EXPECT_EQ(registration, c.onTopAfter ? DWORD(ABM_NEW) : DWORD(ABM_REMOVE));
+        EXPECT_EQ(seam::BoxTexts(), c.warning ? std::vector<std::string>{c.warning} : std::vector<std::string>{});
+        EXPECT_EQ(seam::Calls("RegSetValueExA"), 0);
+        ClearBarMenus();
+        TearDownBar();
+    }
+}
+
+// What the Options dialog shows and what its Test and Find buttons do; the
+// About box, which only OK or Enter closes.
+TEST_F(BarTest, TheOptionsDialogTestsAndFindsTheChimeAndTheAboutBoxWaitsForOk)
+{
+    StartBarOver({});
+    const std::string chime = Folder() + "chime.wav";
+    WriteFileBytes(chime, Bytes(64, 0));
+    seam::OnOpenDialog([&](OPENFILENAMEW* request) {
+        EXPECT_EQ(std::wstring(request->lpstrTitle), L"Find WAV File...");
+        EXPECT_EQ(std::wstring(request->lpstrFilter), L"WAV Files");
+        MultiByteToWideChar(CP_ACP, 0, chime.c_str(), -1, request->lpstrFile, static_cast<int>(request->nMaxFile));
+        return TRUE;
+    });
+    std::vector<std::string> shown;
+    bool aboutStays = false;  // on Esc, with Enter as OK
+    {
+        seam::DialogScript script;
+        script.On("Tolvex Options", [&](HWND d) {
+            shown = {std::to_string(IsDlgButtonChecked(d, IDC_STAYONTOP)),
+                     std::to_string(IsDlgButtonChecked(d, IDC_CHIME)), seam::Text(d, IDC_WAVPATH),
+                     std::to_string(GetDlgCtrlID(GetFocus()))};
+            seam::Click(d, IDC_CHIME);
+            seam::Click(d, IDOK);         // no file
+            seam::Click(d, IDC_TESTWAV);  // no file
+            seam::SetText(d, IDC_WAVPATH, (Folder() + "missing.wav").c_str());
+            seam::Click(d, IDC_TESTWAV);
+            seam::Click(d, IDC_FINDWAV);
+            shown.push_back(seam::Text(d, IDC_WAVPATH));
+            shown.push_back(std::to_string(GetDlgCtrlID(GetFocus())));
+            seam::Click(d, IDC_TESTWAV);
+            seam::Click(d, IDOK);
+        });
+        script.On("About Tolvex", [&](HWND d) {
+            seam::Command(d, IDCANCEL);  // Esc
+            aboutStays = IsWindowVisible(d) && LOWORD(SendMessageA(d, DM_GETDEFID, 0, 0)) == IDOK;
+            seam::Command(d, IDOK);  // Enter
+        });
+        Send(WM_COMMAND, IDM_OPTIONS);
+        Send(WM_COMMAND, IDM_ABOUT);
+        EXPECT_TRUE(script.Done());
+    }
+    EXPECT_EQ(shown, (std::vector<std::string>{"1", "0", "", "1000", chime, "1"}));
+    EXPECT_EQ(seam::BoxTexts(),
+              (std::vector<std::string>{"Please enter a WAV filename.", "Please enter a WAV filename.",
+                                        "Error playing WAV file.\nCheck path and filename."}));
+    ASSERT_EQ(seam::Sounds().size(), 1u);
+    EXPECT_EQ(seam::Sounds()[0].path, chime);
+    EXPECT_EQ(g_userVars.chime, 1);
+    EXPECT_EQ(std::string(g_userVars.wavPath), chime);
+    EXPECT_EQ(seam::Calls("RegSetValueExA"), 0);
+    EXPECT_TRUE(aboutStays);
+}
+
+}  // namespace

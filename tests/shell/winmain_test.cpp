@@ -1,0 +1,159 @@
+// Start-up and the end of the program as a whole, WinMain run in-process.
+#include "tests/shell/bar.h"
+
+namespace {
+
+class WinMainTest : public BarTest {
+protected:
+    void SetUp() override
+    {
+        BarTest::SetUp();
+        UnregisterClassA(BAR_CLASS_NAME, g_hInstance);  // as a fresh process has it
+    }
+    static int Run()
+    {
+        return WinMain(g_hInstance, NULL, const_cast<LPSTR>("--any arguments"), SW_SHOWMINIMIZED);
+    }
+    // Runs `look` on the running bar once its loop runs, then chooses Exit.
+    static void ExitWhenRunning(std::function<void()> look)
+    {
+        Look() = std::move(look);
+        SetTimer(NULL, 0, 0, LookAndExit);
+    }
+    static std::function<void()>& Look()
+    {
+        static std::function<void()> look;
+        return look;
+    }
+    static void CALLBACK LookAndExit(HWND, UINT, UINT_PTR timer, DWORD)
+    {
+        KillTimer(NULL, timer);
+        Look()();
+        PostMessageA(g_hwndBar, WM_COMMAND, IDM_EXIT, 0);
+    }
+    static void PresetSettings()
+    {
+        Bytes settings(92, 0);
+        RegSetKeyValueA(HKEY_CURRENT_USER, "Software\\Tolvex", "User_Vars", REG_BINARY, settings.data(), 92);
+    }
+};
+
+TEST_F(WinMainTest, AFirstRunStartsInOrderAndExitSavesEverythingThenEndsWithZero)
+{
+    int blocks = seam::LiveHeapBlocks();
+    bool settingsFirst = false;
+    seam::OnBox([&](const seam::Box&) {  // the first-run box
+        settingsFirst = seam::Calls("RegisterClassA") == 0 && seam::Calls("CreateFileW") == 0;
+    });
+    bool running = false;
+    LONG exStyle = 0;
+    ExitWhenRunning([&] {
+        running = IsWindowVisible(g_hwndBar) && g_hHook;
+        exStyle = GetWindowLongA(g_hwndBar, GWL_EXSTYLE) & ~WS_EX_WINDOWEDGE;
+    });
+    EXPECT_EQ(Run(), 0);
+    EXPECT_TRUE(running);
+    EXPECT_EQ(exStyle, 0x88) << "the system's version gives the tool-window style";
+    ASSERT_EQ(seam::Boxes().size(), 1u);
+    EXPECT_TRUE(settingsFirst);
+    EXPECT_EQ(seam::Boxes()[0].owner, nullptr);
+    EXPECT_EQ(
+        seam::Boxes()[0].text.rfind("Thanks for trying Tolvex!  If you find\nany bugs, please report them to\r\n", 0),
+        0u);
+
+    EXPECT_EQ(ReadFileBytes("apps.tx").size(), 1028u);
+    Bytes settings = SavedSettings();
+    ASSERT_EQ(settings.size(), 92u);
+    EXPECT_EQ(GetLE32(settings, 0), 1u);           // stays on top
+    EXPECT_EQ(GetLE32(settings, 4), 0u);           // no chime
+    EXPECT_EQ(GetLE32(settings, 8), 0xFFFFFFFFu);  // reserved
+    EXPECT_EQ(settings[12], 0);                    // no WAV file
+    EXPECT_FALSE(FindWindowA(BAR_CLASS_NAME, NULL));
+    EXPECT_FALSE(g_hHook);
+    EXPECT_EQ(seam::LiveHeapBlocks(), blocks);
+    ASSERT_FALSE(seam::Made("CreateMenu").empty());
+    for (void* menu : seam::Made("CreateMenu"))
+        EXPECT_FALSE(IsMenu(static_cast<HMENU>(menu))) << "a menu outlived the bar";
+    EXPECT_FALSE(GetClassInfoA(g_hInstance, BAR_CLASS_NAME, NULL)) << "the class stays registered";
+}
+
+TEST_F(WinMainTest, WithoutTheSystemsVersionTheShellIsTakenForNew)
+{
+    PresetSettings();
+    seam::Fail("GetVersionExA");
+    LONG exStyle = 0;
+    ExitWhenRunning([&] { exStyle = GetWindowLongA(g_hwndBar, GWL_EXSTYLE) & ~WS_EX_WINDOWEDGE; });
+    EXPECT_EQ(Run(), 0);
+    EXPECT_EQ(exStyle, 0x80);
+}
+
+TEST_F(WinMainTest, NoClassOrNoWindowEndsQuietly)
+{
+    for (const char* call : {"RegisterClassA", "CreateWindowExA"}) {
+        SCOPED_TRACE(call);
+        PresetSettings();
+        seam::Fail(call);
+        EXPECT_EQ(Run(), 0);
+        EXPECT_TRUE(seam::Boxes().empty());
+        EXPECT_FALSE(FindWindowA(BAR_CLASS_NAME, NULL));
+        EXPECT_FALSE(FileExists("apps.tx"));
+        FreeAllMenus();
+        UnregisterClassA(BAR_CLASS_NAME, g_hInstance);
+    }
+}
+
+TEST_F(WinMainTest, AnOldDataFileEndsStartUpWithoutABarOrASave)
+{
+    const Bytes image = {99, 0, 0, 0};
+    WriteFileBytes("apps.tx", image);
+    PresetSettings();
+    bool barUnderBox = true;
+    seam::OnBox([&](const seam::Box&) { barUnderBox = FindWindowA(BAR_CLASS_NAME, NULL) != NULL; });
+    EXPECT_EQ(seam::RunToExit([] { Run(); }), 0);
+    ASSERT_EQ(seam::Boxes().size(), 1u);
+    EXPECT_EQ(seam::Boxes()[0].owner, nullptr);
+    EXPECT_EQ(seam::Boxes()[0].caption, "Fatal Tolvex Error");
+    EXPECT_EQ(seam::Boxes()[0].text, "Old data file found.  Please\ndelete it and restart Tolvex.");
+    EXPECT_FALSE(barUnderBox);
+    EXPECT_FALSE(FindWindowA(BAR_CLASS_NAME, NULL));
+    EXPECT_EQ(ReadFileBytes("apps.tx"), image);
+    EXPECT_EQ(SavedSettings(), Bytes(92, 0));
+    EXPECT_FALSE(GetClassInfoA(g_hInstance, BAR_CLASS_NAME, NULL)) << "the class stays registered";
+}
+
+// The process may end as soon as WM_ENDSESSION returns, and the open dialog
+// still uses the records: everything is saved at once, nothing freed, and
+// the process ends. It runs in a process of its own, in this test's folder.
+TEST_F(WinMainTest, TheSessionsEndUnderAnOpenDialogSavesAtOnceAndFreesNothing)
+{
+    char folder[MAX_PATH] = "";
+    if (!GetEnvironmentVariableA("TOLVEX_TEST_FOLDER", folder, sizeof folder))  // the child keeps its parent's
+        SetEnvironmentVariableA("TOLVEX_TEST_FOLDER", Folder().c_str());
+    EXPECT_EXIT(
+        {
+            GetEnvironmentVariableA("TOLVEX_TEST_FOLDER", folder, sizeof folder);
+            SetCurrentDirectoryA(folder);
+            ResolveDataFilePath();
+            // The toolbar goes after the saves, just before the end. The
+            // shell is not told: it would keep the strip of a process that
+            // ended under a test.
+            int blocks = -1;
+            seam::OnAppBar([&blocks](DWORD message, APPBARDATA*) -> UINT_PTR {
+                if (message == ABM_REMOVE && (seam::LiveHeapBlocks() != blocks || !g_menuHead))
+                    ExitProcess(3);  // something was freed
+                return TRUE;
+            });
+            StartBarOver();
+            blocks = seam::LiveHeapBlocks();
+            seam::DialogScript script;
+            script.On("About Tolvex", [](HWND) { Send(WM_ENDSESSION, TRUE); });
+            Send(WM_COMMAND, IDM_ABOUT);
+            ExitProcess(2);  // the session's end did not end the process
+        },
+        ::testing::ExitedWithCode(0), "");
+    SetEnvironmentVariableA("TOLVEX_TEST_FOLDER", NULL);
+    EXPECT_TRUE(FileExists("apps.tx"));
+    EXPECT_FALSE(SavedSettings().empty());
+}
+
+}  // namespace

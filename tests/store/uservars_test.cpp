@@ -1,0 +1,177 @@
+// The settings record in the real registry.
+#include "tests/support.h"
+
+namespace {
+
+const char KEY[] = "Software\\Tolvex";
+const char FIRST_RUN_TEXT[] = "Thanks for trying Tolvex!  If you find\nany bugs, please report them to\r\n"
+                              "tolvex-bugs@example.org!";
+const char CORRUPT_TEXT[] = "Corrupt registry data.  Deleting\nand installing default data";
+
+Bytes Record(int32_t stayOnTop, int32_t chime, int32_t reserved, const std::string& wav)
+{
+    Bytes out;
+    PutLE32(out, static_cast<uint32_t>(stayOnTop));
+    PutLE32(out, static_cast<uint32_t>(chime));
+    PutLE32(out, static_cast<uint32_t>(reserved));
+    PutField(out, wav, WAV_PATH_SIZE);
+    return out;
+}
+
+void Store(DWORD type, const Bytes& data)
+{
+    HKEY key;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, KEY, 0, NULL, 0, KEY_ALL_ACCESS, NULL, &key, NULL));
+    ASSERT_EQ(ERROR_SUCCESS, RegSetValueExA(key, "User_Vars", 0, type, data.data(), static_cast<DWORD>(data.size())));
+    RegCloseKey(key);
+}
+
+// The value as stored, "none" when there is no key or value.
+std::string Stored()
+{
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, KEY, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return "none";
+    Bytes data(200);
+    DWORD type = 0, size = static_cast<DWORD>(data.size());
+    LONG status = RegQueryValueExA(key, "User_Vars", NULL, &type, data.data(), &size);
+    RegCloseKey(key);
+    if (status != ERROR_SUCCESS)
+        return "none";
+    data.resize(size);
+    return type == REG_BINARY ? ::testing::PrintToString(data) : "type " + std::to_string(type);
+}
+
+std::string Defaults()
+{
+    return ::testing::PrintToString(Record(1, 0, -1, ""));
+}
+
+void ExpectDefaultsInMemory()
+{
+    EXPECT_EQ(1, g_userVars.stayOnTop);
+    EXPECT_EQ(0, g_userVars.chime);
+    EXPECT_EQ(-1, g_userVars.reserved);
+    EXPECT_STREQ("", g_userVars.wavPath);
+}
+
+using UserVarsTest = TolvexTest;
+
+// A key without the value is a first run that ended before the defaults
+// were written.
+TEST_F(UserVarsTest, AFirstRunGreetsOnceAndWritesTheDefaults)
+{
+    for (bool keyMade : {false, true}) {
+        SCOPED_TRACE(keyMade ? "the key without the value" : "no key");
+        seam::Reset();
+        RegDeleteTreeA(HKEY_CURRENT_USER, KEY);
+        HKEY key;
+        if (keyMade && RegCreateKeyA(HKEY_CURRENT_USER, KEY, &key) == ERROR_SUCCESS)
+            RegCloseKey(key);
+        g_userVars = UserVars{};
+        LoadUserVars();
+        ASSERT_EQ(1u, seam::Boxes().size());
+        const seam::Box& box = seam::Boxes()[0];
+        EXPECT_EQ(FIRST_RUN_TEXT, box.text);
+        EXPECT_EQ("Tolvex", box.caption);
+        EXPECT_EQ(HWND(NULL), box.owner);
+        EXPECT_EQ(UINT(MB_ICONINFORMATION), box.type);
+        ExpectDefaultsInMemory();
+        EXPECT_EQ(Defaults(), Stored());
+    }
+}
+
+// A path without its NUL is cut at the field's last byte.
+TEST_F(UserVarsTest, AStoredRecordIsTakenWhole)
+{
+    Bytes unterminated = Record(1, 1, 0, "");
+    std::fill(unterminated.begin() + 12, unterminated.end(), 'w');
+    const struct {
+        Bytes stored;
+        LONG stayOnTop, chime, reserved;
+        std::string wav;
+    } cases[] = {
+        {Record(0, 7, 12345, "c:\\chime.wav"), 0, 7, 12345, "c:\\chime.wav"},
+        {unterminated, 1, 1, 0, std::string(WAV_PATH_SIZE - 1, 'w')},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.wav);
+        Store(REG_BINARY, c.stored);
+        int writes = seam::Calls("RegSetValueExA");
+        LoadUserVars();
+        EXPECT_TRUE(seam::Boxes().empty());
+        EXPECT_EQ(c.stayOnTop, g_userVars.stayOnTop);
+        EXPECT_EQ(c.chime, g_userVars.chime);
+        EXPECT_EQ(c.reserved, g_userVars.reserved);
+        EXPECT_EQ(c.wav, g_userVars.wavPath);
+        EXPECT_EQ(writes, seam::Calls("RegSetValueExA"));
+    }
+}
+
+// A text or a number of the record's length is not the record either.
+TEST_F(UserVarsTest, AValueOfAnyOtherSizeOrTypeIsReplacedByTheDefaults)
+{
+    const struct {
+        DWORD type;
+        size_t size;
+    } cases[] = {{REG_BINARY, 0},
+                 {REG_BINARY, 4},
+                 {REG_BINARY, USERVARS_SIZE - 1},
+                 {REG_BINARY, USERVARS_SIZE + 1},
+                 {REG_BINARY, 200},
+                 {REG_SZ, USERVARS_SIZE},
+                 {REG_DWORD, 4},
+                 {REG_DWORD, USERVARS_SIZE},
+                 {REG_NONE, USERVARS_SIZE},
+                 {REG_RESOURCE_LIST, USERVARS_SIZE}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.type) + " of " + std::to_string(c.size));
+        seam::Reset();
+        g_userVars = UserVars{};
+        Bytes value(c.size, 'A');
+        if (c.type == REG_SZ)
+            value.back() = 0;
+        Store(c.type, value);
+        LoadUserVars();
+        ASSERT_EQ((std::vector<std::string>{CORRUPT_TEXT, FIRST_RUN_TEXT}), seam::BoxTexts());
+        EXPECT_EQ(HWND(NULL), seam::Boxes()[0].owner);
+        EXPECT_EQ(UINT(MB_ICONWARNING), seam::Boxes()[0].type);
+        ExpectDefaultsInMemory();
+        EXPECT_EQ(Defaults(), Stored());
+    }
+}
+
+TEST_F(UserVarsTest, WithoutAccessToTheKeyNothingIsShownOrWritten)
+{
+    seam::Fail("RegCreateKeyExA", 1, ERROR_ACCESS_DENIED, 2);
+    LoadUserVars();
+    SaveUserVars();
+    EXPECT_TRUE(seam::Boxes().empty());
+    EXPECT_EQ(1, g_userVars.stayOnTop);
+    EXPECT_EQ(0, g_userVars.chime);
+    EXPECT_EQ(0, g_userVars.reserved);
+    EXPECT_EQ("none", Stored());
+}
+
+TEST_F(UserVarsTest, SaveWritesTheRecordAndAFailedWriteIsNotReported)
+{
+    seam::Fail("RegSetValueExA");
+    LoadUserVars();  // the defaults' write fails silently
+    EXPECT_EQ(std::vector<std::string>{FIRST_RUN_TEXT}, seam::BoxTexts());
+    EXPECT_EQ(1, g_userVars.stayOnTop);
+    EXPECT_EQ("none", Stored());
+
+    g_userVars.chime = 1;
+    CopyText(g_userVars.wavPath, sizeof g_userVars.wavPath, "c:\\hour.wav");
+    SaveUserVars();
+    const std::string saved = ::testing::PrintToString(Record(1, 1, -1, "c:\\hour.wav"));
+    EXPECT_EQ(saved, Stored());
+
+    g_userVars.chime = 0;
+    seam::Fail("RegSetValueExA");
+    SaveUserVars();
+    EXPECT_EQ(saved, Stored());
+    EXPECT_EQ(1u, seam::Boxes().size());
+}
+
+}  // namespace
