@@ -1,0 +1,284 @@
+#include "tests/e2e/e2e.h"
+
+#include <stdio.h>
+
+#include "resources/resource.h"
+
+namespace {
+
+const char SETTINGS_KEY[] = "Software\\Tolvex";
+// The static control that holds a message box's text.
+const int BOX_TEXT_ID = 0xFFFF;
+
+std::string Narrow(const wchar_t* text)
+{
+    char out[2048];
+    int n = WideCharToMultiByte(CP_UTF8, 0, text, -1, out, sizeof out, NULL, NULL);
+    return n > 0 ? std::string(out, static_cast<size_t>(n - 1)) : std::string();
+}
+
+void DeleteTree(const std::string& folder)
+{
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            std::string name = found.cFileName, path = folder + name;
+            if (name == "." || name == "..")
+                continue;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                DeleteTree(path + "\\");
+            } else {
+                SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileA(path.c_str());
+            }
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    RemoveDirectoryA(folder.c_str());
+}
+
+}  // namespace
+
+std::string TestProgramDir()
+{
+    char path[MAX_PATH];
+    DWORD len = GetModuleFileNameA(NULL, path, sizeof path);
+    std::string dir(path, len);
+    return dir.substr(0, dir.rfind('\\') + 1);
+}
+
+const std::string& BuildDir()
+{
+    static std::string dir;
+    if (dir.empty()) {
+        char full[MAX_PATH];
+        GetFullPathNameA((TestProgramDir() + "..\\..\\").c_str(), sizeof full, full, NULL);
+        dir = full;
+    }
+    return dir;
+}
+
+HANDLE StartProcess(const std::string& exe, const std::string& args, const std::string& dir)
+{
+    std::string command = "\"" + exe + "\"" + (args.empty() ? "" : " " + args);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started;
+    if (!CreateProcessA(exe.c_str(), &command[0], NULL, NULL, FALSE, 0, NULL, dir.empty() ? NULL : dir.c_str(),
+                        &startup, &started))
+        return NULL;
+    CloseHandle(started.hThread);
+    return started.hProcess;
+}
+
+DWORD WaitExit(HANDLE process, DWORD ms)
+{
+    DWORD code = STILL_ACTIVE;
+    if (WaitForSingleObject(process, ms) == WAIT_OBJECT_0)
+        GetExitCodeProcess(process, &code);
+    return code;
+}
+
+HWND FindBar()
+{
+    HWND bar = FindWindowA("TXClass", "Tolvex");
+    return bar && IsWindowVisible(bar) ? bar : NULL;
+}
+
+HWND FindBox(const char* caption)
+{
+    HWND box = FindWindowA("#32770", caption);
+    return box && IsWindowVisible(box) ? box : NULL;
+}
+
+std::string BoxText(HWND box)
+{
+    // Wide: across processes an ANSI read loses what is not ASCII.
+    wchar_t text[1024] = L"";
+    GetWindowTextW(GetDlgItem(box, BOX_TEXT_ID), text, 1024);
+    return Narrow(text);
+}
+
+std::string ShownBox()
+{
+    for (const char* caption : {"Fatal Tolvex Error", "Tolvex"}) {
+        if (HWND box = FindBox(caption))
+            return std::string(caption) + ": " + BoxText(box);
+    }
+    return "";
+}
+
+bool Close(HWND dialog, int button)
+{
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), (LPARAM)GetDlgItem(dialog, button));
+    return WaitUntil(STEP_MS, [&] { return !IsWindow(dialog); });
+}
+
+HWND OpenDialog(HWND bar, int command, const char* caption)
+{
+    HWND dialog = NULL;
+    PostMessageA(bar, WM_COMMAND, command, 0);
+    WaitUntil(STEP_MS, [&] { return (dialog = FindBox(caption)) != NULL; });
+    return dialog;
+}
+
+Bytes SettingsRecord(int32_t stayOnTop, int32_t chime, int32_t reserved, const std::string& wavPath)
+{
+    Bytes record;
+    PutLE32(record, static_cast<uint32_t>(stayOnTop));
+    PutLE32(record, static_cast<uint32_t>(chime));
+    PutLE32(record, static_cast<uint32_t>(reserved));
+    PutField(record, wavPath, 80);
+    return record;
+}
+
+void WriteSettings(const Bytes& record)
+{
+    HKEY key;
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegCreateKeyExA(HKEY_CURRENT_USER, SETTINGS_KEY, 0, NULL, 0, KEY_ALL_ACCESS, NULL, &key, NULL));
+    EXPECT_EQ(ERROR_SUCCESS, RegSetValueExA(key, "User_Vars", 0, REG_BINARY, record.data(), (DWORD)record.size()));
+    RegCloseKey(key);
+}
+
+Bytes ReadSettings()
+{
+    Bytes record(1024);
+    DWORD size = (DWORD)record.size();
+    if (RegGetValueA(HKEY_CURRENT_USER, SETTINGS_KEY, "User_Vars", RRF_RT_REG_BINARY, NULL, record.data(), &size) !=
+        ERROR_SUCCESS)
+        return Bytes();
+    record.resize(size);
+    return record;
+}
+
+Bytes DataFile(const std::vector<MenuSpec>& menus, uint32_t version)
+{
+    // A menu: name[30], 2 bytes, count, 12 bytes. An entry: path[80],
+    // workDir[80], params[30], name[30], separator, 8 bytes.
+    Bytes out;
+    PutLE32(out, version);
+    for (const MenuSpec& menu : menus) {
+        PutField(out, menu.name, 32);
+        PutLE32(out, static_cast<uint32_t>(menu.apps.size()));
+        PutField(out, "", 12);
+        for (const AppSpec& app : menu.apps) {
+            PutField(out, app.path, 80);
+            PutField(out, app.workDir, 80);
+            PutField(out, app.params, 30);
+            PutField(out, app.name, 30);
+            PutLE32(out, app.separator);
+            PutField(out, "", 8);
+        }
+    }
+    return out;
+}
+
+Bytes DefaultDataFile()
+{
+    char windows[MAX_PATH];
+    GetWindowsDirectoryA(windows, sizeof windows);
+    std::string dir = std::string(windows) + "\\";
+    return DataFile(
+        {{"&Apps",
+          {{"Visual &C++ v4.0", "c:\\vc40\\bin\\msdev.exe", "", "", 0},
+           {"&Word v7.0", "c:\\winword\\winword.exe", "", "", 0}}},
+         {"&Games", {{"&Minesweeper", dir + "winmine.exe", "", "", 0}, {"&Solitaire", dir + "sol.exe", "", "", 0}}}});
+}
+
+Bytes ReadFileBytes(const std::string& path)
+{
+    Bytes data;
+    FILE* file = fopen(path.c_str(), "rb");
+    if (!file)
+        return data;
+    uint8_t chunk[65536];
+    size_t got;
+    while ((got = fread(chunk, 1, sizeof chunk, file)) > 0)
+        data.insert(data.end(), chunk, chunk + got);
+    fclose(file);
+    return data;
+}
+
+bool WriteFileBytes(const std::string& path, const Bytes& data)
+{
+    FILE* file = fopen(path.c_str(), "wb");
+    if (!file)
+        return false;
+    bool written = fwrite(data.data(), 1, data.size(), file) == data.size();
+    return fclose(file) == 0 && written;
+}
+
+bool FileExists(const std::string& path)
+{
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+void E2eTest::SetUp()
+{
+    ASSERT_EQ(NULL, FindWindowA("TXClass", NULL)) << "a bar runs before the test";
+    char temp[MAX_PATH];
+    GetTempPathA(sizeof temp, temp);
+    folder_ =
+        std::string(temp) + "tolvex-e2e-" + ::testing::UnitTest::GetInstance()->current_test_info()->name() + "\\";
+    DeleteTree(folder_);
+    ASSERT_TRUE(CreateDirectoryA(folder_.c_str(), NULL));
+    RegDeleteTreeA(HKEY_CURRENT_USER, SETTINGS_KEY);
+}
+
+void E2eTest::TearDown()
+{
+    for (HANDLE process : processes_) {
+        if (WaitForSingleObject(process, 0) == WAIT_TIMEOUT) {
+            TerminateProcess(process, 1);
+            WaitForSingleObject(process, STEP_MS);
+        }
+        CloseHandle(process);
+    }
+    processes_.clear();
+}
+
+HANDLE E2eTest::Start(const std::string& exe, const std::string& args, const std::string& dir)
+{
+    HANDLE process = StartProcess(exe, args, dir.empty() ? folder_ : dir);
+    EXPECT_TRUE(process) << "cannot start " << exe << ": error " << GetLastError();
+    if (process)
+        processes_.push_back(process);
+    return process;
+}
+
+HANDLE E2eTest::ProcessOf(HWND window)
+{
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE, FALSE, pid);
+    EXPECT_TRUE(process) << "cannot open the process of window " << window;
+    if (process)
+        processes_.push_back(process);
+    return process;
+}
+
+HWND E2eTest::WaitBar(HANDLE process)
+{
+    HWND bar = NULL;
+    std::string box;
+    bool ended = false;
+    WaitUntil(STEP_MS, [&] {
+        bar = FindBar();
+        box = ShownBox();
+        ended = process && WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
+        return bar || !box.empty() || ended;
+    });
+    EXPECT_EQ("", box) << "a box instead of the bar";
+    EXPECT_FALSE(ended) << "tolvex.exe ended before its bar showed";
+    EXPECT_TRUE(bar) << "no bar window";
+    return bar;
+}
+
+void E2eTest::ExitBar(HWND bar, HANDLE process)
+{
+    EXPECT_EQ("", ShownBox());
+    PostMessageA(bar, WM_COMMAND, IDM_EXIT, 0);
+    EXPECT_EQ(0u, WaitExit(process)) << ShownBox();
+}
