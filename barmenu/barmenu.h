@@ -33,6 +33,8 @@ AppItem* FindCommandApp(LONG id);
 // The clock item: "h:mm AM" on a 12-hour clock.
 enum { CLOCK_TEXT_SIZE = 10 };
 void FormatClockText(const SYSTEMTIME& time, char text[CLOCK_TEXT_SIZE]);
+// Milliseconds from `time` to the start of the next minute.
+UINT MsToNextMinute(const SYSTEMTIME& time);
 // Writes the time into the clock item and chimes in minute 0 of an hour;
 // 0 when the clock item could not be changed.
 int UpdateClock();

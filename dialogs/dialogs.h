@@ -37,6 +37,9 @@ void FinishDrop(HDROP drop);
 // The Edit Menus dialog while it is open; the setup dialogs keep its two
 // lists in step with the records through it.
 extern HWND g_hwndEdit;
+// Selects a row of one of its lists (IDC_MENULIST, IDC_APPLIST) as a click
+// on it would, after a setup dialog has put the row there.
+void SelectEditRow(int list, LRESULT row);
 
 INT_PTR CALLBACK EditProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK MenuProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
@@ -54,6 +57,18 @@ inline void ReadEditText(HWND dialog, int id, char* text, size_t size)
 inline void SetEditText(HWND dialog, int id, const char* text)
 {
     SendDlgItemMessageA(dialog, id, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+}
+
+// Typing stops where the text would no longer fit its field of `size` bytes.
+inline void LimitEditText(HWND dialog, int id, size_t size)
+{
+    SendDlgItemMessageA(dialog, id, EM_LIMITTEXT, size - 1, 0);
+}
+
+// Selects an edit's whole text, so that typing replaces it.
+inline void SelectEditText(HWND dialog, int id)
+{
+    SendDlgItemMessageA(dialog, id, EM_SETSEL, 0, -1);
 }
 
 // Lets the user pick a file in the Open dialog and puts its full path into

@@ -46,6 +46,7 @@ static void AddHotkeyControl(HWND dialog)
 static void OnInitDialog(HWND dialog)
 {
     AddHotkeyControl(dialog);
+    LimitEditText(dialog, IDC_WAVPATH, sizeof g_userVars.wavPath);
     SetEditText(dialog, IDC_WAVPATH, g_userVars.wavPath);
     CheckDlgButton(dialog, IDC_CHIME, CheckState(g_userVars.chime));
     CheckDlgButton(dialog, IDC_STAYONTOP, CheckState(g_userVars.stayOnTop));
@@ -76,7 +77,9 @@ static void OnOK(HWND dialog)
 
 // Plays what the edit names now, not the stored path, chime or no chime.
 // A file that is not there is reported, not covered by the system's default
-// sound (which an asynchronous start would also report as success).
+// sound (which an asynchronous start would also report as success). The
+// file is looked for where the sound call itself looks: a bare name is also
+// found in the system's folders and on the path.
 static void TestSound(HWND dialog)
 {
     char wavPath[WAV_PATH_SIZE];
@@ -85,7 +88,9 @@ static void TestSound(HWND dialog)
         ShowWarning(NO_WAV_TEXT);
         return;
     }
-    DWORD attributes = GetFileAttributesA(wavPath);
+    char found[MAX_PATH];
+    DWORD len = SearchPathA(NULL, wavPath, NULL, sizeof found, found, NULL);
+    DWORD attributes = len && len < sizeof found ? GetFileAttributesA(found) : INVALID_FILE_ATTRIBUTES;
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) ||
         !PlayWavFile(wavPath, SND_NODEFAULT))
         ShowWarning(WAV_FAILED_TEXT);

@@ -184,9 +184,18 @@ INT_PTR RunBarDialog(int templateId, DLGPROC proc)
     return result;
 }
 
+// The clock changes on the minute: its timer runs to the next minute's
+// start and is set again at every tick, so it never drifts behind.
+static void SetClockTimer()
+{
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    SetTimer(g_hwndBar, CLOCK_TIMER_ID, MsToNextMinute(now), NULL);
+}
+
 static void OnShowWindow()
 {
-    SetTimer(g_hwndBar, CLOCK_TIMER_ID, CLOCK_PERIOD_MS, NULL);
+    SetClockTimer();
 }
 
 static void OnSettingChange(WPARAM action, LPARAM area)
@@ -291,10 +300,17 @@ static void OnCommand(UINT id)
         ShowWarning("Menu item not found.");
 }
 
+static void RefreshClock()
+{
+    SetClockTimer();
+    if (!UpdateClock())
+        ShowWarning("Error modifying time!");
+}
+
 static void OnTimer(WPARAM id)
 {
-    if (id == CLOCK_TIMER_ID && !UpdateClock())
-        ShowWarning("Error modifying time!");
+    if (id == CLOCK_TIMER_ID)
+        RefreshClock();
     else if (id == HOTKEY_TIMER_ID)
         OnHotkeyTimer();
 }
@@ -325,6 +341,14 @@ LRESULT CALLBACK TolvexWinProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
     case WM_TIMER:
         OnTimer(wParam);
         return 0;
+    case WM_TIMECHANGE:
+        RefreshClock();
+        return 0;
+    case WM_POWERBROADCAST:
+        // The timer slept with the system: its minute may be long past.
+        if (wParam == PBT_APMRESUMEAUTOMATIC || wParam == PBT_APMRESUMESUSPEND)
+            RefreshClock();
+        break;
     case WM_CLOSE:
         // Closed by another route than Exit (a task manager, a script):
         // end the same way, so that nothing is lost and no process lingers.

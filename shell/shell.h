@@ -7,7 +7,7 @@
 
 #include "base/report.h"
 
-enum { CLOCK_TIMER_ID = 65244, CLOCK_PERIOD_MS = 60000 };
+enum { CLOCK_TIMER_ID = 65244 };
 
 extern const char BAR_CLASS_NAME[];    // "TXClass"
 extern const char BAR_TITLE[];         // "Tolvex"
