@@ -40,28 +40,35 @@ static bool Fits(const char* text, size_t size)
     return strlen(text) < size;
 }
 
+static const char NO_FIT_TEXT[] =
+    "\ncannot be added: its path, parameters or working\ndirectory does not fit in an entry.";
+static const char NO_TARGET_TEXT[] = "\ncannot be added: the shortcut names no file to start.";
+
 // The shortcut's target: its path as stored (variables unexpanded), its
-// parameters and working directory, each whole in its field.
-static bool ReadShortcut(const wchar_t* file, AppItem* entry)
+// parameters and working directory, each whole in its field. Null when
+// read, otherwise why not.
+static const char* ReadShortcut(const wchar_t* file, AppItem* entry)
 {
     StartLaunchCom();
     auto create = SystemProc<decltype(&CoCreateInstance)>("ole32.dll", "CoCreateInstance");
     IShellLinkA* link = NULL;
     if (!create ||
         FAILED(create(SHELL_LINK_CLASS, NULL, CLSCTX_INPROC_SERVER, SHELL_LINK_A, reinterpret_cast<void**>(&link))))
-        return false;
-    bool read = false;
+        return NO_TARGET_TEXT;
+    const char* refusal = NO_TARGET_TEXT;
     IPersistFile* persist = NULL;
     if (SUCCEEDED(link->QueryInterface(PERSIST_FILE, reinterpret_cast<void**>(&persist)))) {
         char path[SHORTCUT_TEXT_SIZE] = "";
         char params[SHORTCUT_TEXT_SIZE] = "";
         char workDir[SHORTCUT_TEXT_SIZE] = "";
-        read = SUCCEEDED(persist->Load(file, STGM_READ)) &&
+        bool read = SUCCEEDED(persist->Load(file, STGM_READ)) &&
             SUCCEEDED(link->GetPath(path, sizeof path, NULL, SLGP_RAWPATH)) && path[0] &&
             SUCCEEDED(link->GetArguments(params, sizeof params)) &&
-            SUCCEEDED(link->GetWorkingDirectory(workDir, sizeof workDir)) && Fits(path, sizeof entry->path) &&
-            Fits(params, sizeof entry->params) && Fits(workDir, sizeof entry->workDir);
-        if (read) {
+            SUCCEEDED(link->GetWorkingDirectory(workDir, sizeof workDir));
+        bool fits = Fits(path, sizeof entry->path) && Fits(params, sizeof entry->params) &&
+            Fits(workDir, sizeof entry->workDir);
+        refusal = !read ? NO_TARGET_TEXT : !fits ? NO_FIT_TEXT : NULL;
+        if (!refusal) {
             CopyText(entry->path, sizeof entry->path, path);
             CopyText(entry->params, sizeof entry->params, params);
             CopyText(entry->workDir, sizeof entry->workDir, workDir);
@@ -69,7 +76,7 @@ static bool ReadShortcut(const wchar_t* file, AppItem* entry)
         persist->Release();
     }
     link->Release();
-    return read;
+    return refusal;
 }
 
 // The file's name without its extension, with "&" before its first letter
@@ -113,22 +120,23 @@ bool DroppedEntry(HDROP drop, UINT index, AppItem* entry)
         return false;
     }
     char path[DROPPED_PATH_SIZE];
-    bool whole = ToAnsi(wide, path, sizeof path);
-    if (whole) {
+    const char* refusal = NO_FIT_TEXT;
+    if (ToAnsi(wide, path, sizeof path)) {
         NameFromFile(path, entry->name, sizeof entry->name);
         if (IsShortcut(wide))
-            whole = ReadShortcut(wide, entry);
-        else if ((whole = Fits(path, sizeof entry->path)))
+            refusal = ReadShortcut(wide, entry);
+        else if (Fits(path, sizeof entry->path))
+            refusal = NULL;
+        if (!refusal && !IsShortcut(wide))
             CopyText(entry->path, sizeof entry->path, path);
     }
-    if (whole)
+    if (!refusal)
         return true;
     // Named as the code page can show it.
     WideCharToMultiByte(CP_ACP, 0, wide, -1, path, sizeof path, NULL, NULL);
     char text[DROPPED_PATH_SIZE + 96];
     CopyText(text, sizeof text, path);
-    AppendText(text, sizeof text,
-               "\ncannot be added: its path, parameters or working\ndirectory does not fit in an entry.");
+    AppendText(text, sizeof text, refusal);
     ShowWarning(text);
     return false;
 }

@@ -63,8 +63,8 @@ TEST_F(DropTest, FilesDroppedOnUserMenusJoinTheMenuShownWholeOrNotAtAll)
     WriteShortcut(Folder() + "Go Now.lnk", "c:\\bin\\go.exe", "-x", "c:\\work");
     const std::string tooLong = "c:\\" + std::string(80, 'p') + ".exe";
     MakeMenus({{"&One", {}}, {"&Tools", {"a"}}});
-    HDROP drop =
-        MakeDrop({"c:\\apps\\7zip.exe", Folder() + "Go Now.lnk", tooLong, "c:\\a\\abcdefghijklmnopqrstuvwxyz0123.txt"});
+    HDROP drop = MakeDrop({"c:\\apps\\7zip.exe", Folder() + "Go Now.lnk", tooLong,
+                           "c:\\a\\abcdefghijklmnopqrstuvwxyz0123.txt", "c:\\none.lnk"});
     seam::DialogScript script;
     script.On("User Menus", [&](HWND dialog) {
         seam::SelectRow(dialog, IDC_MENULIST, 1);
@@ -75,9 +75,9 @@ TEST_F(DropTest, FilesDroppedOnUserMenusJoinTheMenuShownWholeOrNotAtAll)
     });
     StartBar();
     RunBarDialog(IDD_EDITMENUS, EditProc);
-    EXPECT_EQ(std::vector<std::string>{tooLong +
-                                       "\ncannot be added: its path, parameters or working\ndirectory does not fit in "
-                                       "an entry."},
+    EXPECT_EQ((std::vector<std::string>{
+                  tooLong + "\ncannot be added: its path, parameters or working\ndirectory does not fit in an entry.",
+                  "c:\\none.lnk\ncannot be added: the shortcut names no file to start."}),
               seam::BoxTexts());
     const AppItem* app = g_menuHead->next->firstApp->next;
     EXPECT_EQ("7&zip|c:\\apps\\7zip.exe||", Entry(app));
