@@ -11,7 +11,6 @@ extern HINSTANCE g_hInstance;
 extern HWND g_hwndBar;
 
 // The warning box, owned by the dialog that takes input, or else the bar.
-// Owned by the dialog open on this thread that takes input, or by the bar.
 void ShowWarning(const char* text);
 
 // A dialog box or message box: a window of the system's dialog class.
