@@ -7,13 +7,17 @@ HWND g_hwndBar = NULL;
 static void (*s_teardown)() = NULL;
 bool g_fatalErrorBegun = false;
 
+bool IsDialog(HWND window)
+{
+    char name[8];
+    return GetClassNameA(window, name, sizeof name) && lstrcmpA(name, "#32770") == 0;
+}
+
 // A modal dialog disables its owner, so of the dialogs open on this thread
 // only the innermost takes input: the one a warning belongs to.
 static BOOL CALLBACK FindInputDialog(HWND window, LPARAM found)
 {
-    char name[8];
-    if (!IsWindowVisible(window) || !IsWindowEnabled(window) || !GetClassNameA(window, name, sizeof name) ||
-        lstrcmpA(name, "#32770") != 0)
+    if (!IsWindowVisible(window) || !IsWindowEnabled(window) || !IsDialog(window))
         return TRUE;
     *reinterpret_cast<HWND*>(found) = window;
     return FALSE;

@@ -13,6 +13,9 @@ extern HWND g_hwndBar;
 // The warning box, owned by the dialog that takes input, or else the bar.
 void ShowWarning(const char* text);
 
+// A dialog box or message box: a window of the system's dialog class.
+bool IsDialog(HWND window);
+
 // Shows the fatal box, takes the bar down without saving anything and ends
 // the process with code 0.
 [[noreturn]] void FatalError(const char* text);

@@ -234,8 +234,7 @@ static void OnClose()
 // which keeps what it already holds, a box and About as their OK.
 static BOOL CALLBACK EndOpenDialog(HWND window, LPARAM)
 {
-    char name[8];
-    if (!GetClassNameA(window, name, sizeof name) || lstrcmpA(name, "#32770") != 0)
+    if (!IsDialog(window))
         return TRUE;
     DLGPROC proc = reinterpret_cast<DLGPROC>(GetWindowLongPtrA(window, DWLP_DLGPROC));
     bool setup = proc == MenuProc || proc == AppProc || proc == OptionsProc;
