@@ -35,7 +35,7 @@ AppItem* FindCommandApp(LONG id);
 // (the bar's WM_INITMENUPOPUP), off the bar's thread, and kept until exit;
 // what has not come within a bounded wait shows the generic icon and is put
 // on the item when it comes (WM_MENUICONS_FETCHED to the bar).
-enum { WM_MENUICONS_FETCHED = WM_APP + 2 };
+enum { WM_MENUICONS_FETCHED = WM_APP + 3 };  // WM_APP + 1 and + 2 are the shell's
 void ShowMenuIcons(HMENU popup);
 void OnMenuIconsFetched(LPARAM batch);
 // After a build: drops the icons of paths that no entry has any more.
@@ -45,6 +45,8 @@ void FreeMenuIcons();
 // The clock item: "h:mm AM" on a 12-hour clock.
 enum { CLOCK_TEXT_SIZE = 10 };
 void FormatClockText(const SYSTEMTIME& time, char text[CLOCK_TEXT_SIZE]);
+// Milliseconds from `time` to the start of the next minute.
+UINT MsToNextMinute(const SYSTEMTIME& time);
 // Writes the time into the clock item and chimes in minute 0 of an hour;
 // 0 when the clock item could not be changed.
 int UpdateClock();
@@ -55,7 +57,26 @@ int UpdateClock();
 int PlayWavFile(const char* path, DWORD flags);
 extern const char WAV_FAILED_TEXT[];
 
-int LaunchApp(const AppItem* app);
+// Starts an entry through the shell with its %VARIABLES% expanded;
+// `elevated` asks for the administrator's rights ("runas").
+int LaunchApp(const AppItem* app, bool elevated = false);
+// Explorer, with the entry's file selected.
+int ShowAppLocation(const AppItem* app);
+
+// The hotkey (g_hotkey) on the bar's window, in place of the one before; 0,
+// after a warning, when the system refuses it.
+int RegisterBarHotkey();
+// WM_HOTKEY: the first user menu (or "§") drops down once the keys are up,
+// which the bar's HOTKEY_TIMER_ID waits for.
+enum { HOTKEY_TIMER_ID = 65245 };
+void OnHotkey();
+void OnHotkeyTimer();
+
+// TOLVEX_DIR: the folder of tolvex.exe, in the bar's environment (and so in
+// every launched program's), for entries of a portable folder.
+void SetProgramFolderVariable();
+// The environment a new sign-in would get, after the user changed it.
+void ReloadEnvironment();
 
 // COM on the bar's thread for the shell: started once before the first
 // launch, ended at exit.

@@ -27,6 +27,13 @@ void FormatClockText(const SYSTEMTIME& time, char text[CLOCK_TEXT_SIZE])
     AppendText(text, CLOCK_TEXT_SIZE, time.wHour < 12 ? " AM" : " PM");
 }
 
+UINT MsToNextMinute(const SYSTEMTIME& time)
+{
+    UINT into = time.wSecond * 1000u + time.wMilliseconds;
+    // A leap second must not make the wait negative.
+    return into < 60000u ? 60000u - into : 1000u;
+}
+
 int UpdateClock()
 {
     SYSTEMTIME now;

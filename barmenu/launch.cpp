@@ -1,4 +1,4 @@
-// Starting an application through the shell's "open".
+// Starting an application through the shell.
 #include "barmenu/barmenu.h"
 
 #include <shellapi.h>
@@ -7,22 +7,50 @@
 #include "base/syslib.h"
 #include "base/text.h"
 
-int LaunchApp(const AppItem* app)
+static const char NOT_FOUND_TEXT[] = "File/Executable not found.\nCheck application setup.";
+
+// The entry keeps what the user typed, so that one apps.tx serves every
+// machine; the shell gets the variables' values of now. An unknown
+// variable stays as it is.
+static bool Expand(const char* text, char* out, DWORD size)
 {
-    StartLaunchCom();
-    char file[MAX_PATH];
-    ShellPath(app->path, file, sizeof file);
+    DWORD len = ExpandEnvironmentStringsA(text, out, size);
+    return len != 0 && len <= size;
+}
+
+static UINT_PTR RunShell(const char* verb, const char* file, const char* params, const char* dir, int show)
+{
     auto shellExecute = SystemProc<decltype(&ShellExecuteA)>("shell32.dll", "ShellExecuteA");
     // Without the shell library the launch fails as the shell does when a
     // library it needs is missing.
-    UINT_PTR code = SE_ERR_DLLNOTFOUND;
-    if (shellExecute)
-        code = reinterpret_cast<UINT_PTR>(shellExecute(g_hwndBar, "open", file, app->params, app->workDir, SW_RESTORE));
+    if (!shellExecute)
+        return SE_ERR_DLLNOTFOUND;
+    SetLastError(ERROR_SUCCESS);
+    return reinterpret_cast<UINT_PTR>(shellExecute(g_hwndBar, verb, file, params, dir, show));
+}
+
+int LaunchApp(const AppItem* app, bool elevated)
+{
+    StartLaunchCom();
+    char path[MAX_PATH];
+    char params[1024];
+    char workDir[MAX_PATH];
+    if (!Expand(app->path, path, sizeof path) || !Expand(app->params, params, sizeof params) ||
+        !Expand(app->workDir, workDir, sizeof workDir)) {
+        ShowWarning("The entry's variables make its path, parameters\nor working directory too long.");
+        return 0;
+    }
+    char file[MAX_PATH];
+    ShellPath(path, file, sizeof file);
+    UINT_PTR code = RunShell(elevated ? "runas" : "open", file, params, workDir, SW_RESTORE);
     if (code > 32)
         return 1;
+    // The user said no to the elevation prompt: nothing to warn of.
+    if (GetLastError() == ERROR_CANCELLED)
+        return 0;
     switch (code) {
     case 2:
-        ShowWarning("File/Executable not found.\nCheck application setup.");
+        ShowWarning(NOT_FOUND_TEXT);
         break;
     case 3:
         ShowWarning("Path not found.\nCheck application setup.");
@@ -38,5 +66,30 @@ int LaunchApp(const AppItem* app)
         break;
     }
     }
+    return 0;
+}
+
+int ShowAppLocation(const AppItem* app)
+{
+    char path[MAX_PATH];
+    DWORD attributes = Expand(app->path, path, sizeof path) ? GetFileAttributesA(path) : INVALID_FILE_ATTRIBUTES;
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        ShowWarning(NOT_FOUND_TEXT);
+        return 0;
+    }
+    // Explorer of the Windows folder, never one planted in the current directory.
+    char explorer[MAX_PATH];
+    UINT len = GetWindowsDirectoryA(explorer, sizeof explorer);
+    if (len == 0 || len >= sizeof explorer)
+        return 0;
+    AppendText(explorer, sizeof explorer, "\\explorer.exe");
+    char params[MAX_PATH + 16];
+    CopyText(params, sizeof params, "/select,\"");
+    AppendText(params, sizeof params, path);
+    AppendText(params, sizeof params, "\"");
+    StartLaunchCom();
+    if (RunShell("open", explorer, params, NULL, SW_SHOWNORMAL) > 32)
+        return 1;
+    ShowWarning(NOT_FOUND_TEXT);
     return 0;
 }

@@ -93,3 +93,37 @@ void ShellPath(const char* path, char* out, size_t size)
     AppendText(out, size, ALIAS);
     AppendText(out, size, path + prefix);
 }
+
+void SetProgramFolderVariable()
+{
+    wchar_t folder[PROGRAM_PATH_SIZE];
+    DWORD len = ProgramFolder(folder, PROGRAM_PATH_SIZE);
+    if (len == 0)
+        return;
+    // Without its backslash, so that "%TOLVEX_DIR%\tools" reads as a path;
+    // a drive's root keeps it.
+    if (len > 3)
+        folder[len - 1] = L'\0';
+    SetEnvironmentVariableW(L"TOLVEX_DIR", folder);
+}
+
+typedef BOOL(WINAPI* CreateEnvironmentBlockProc)(LPVOID* block, HANDLE token, BOOL inherit);
+typedef BOOL(WINAPI* DestroyEnvironmentBlockProc)(LPVOID block);
+
+void ReloadEnvironment()
+{
+    auto create = SystemProc<CreateEnvironmentBlockProc>("userenv.dll", "CreateEnvironmentBlock");
+    auto destroy = SystemProc<DestroyEnvironmentBlockProc>("userenv.dll", "DestroyEnvironmentBlock");
+    HANDLE token;
+    if (!create || !destroy || !OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY | TOKEN_DUPLICATE, &token))
+        return;
+    // The system's and the user's variables as the registry holds them now,
+    // in place of those the bar was started with.
+    LPVOID block = NULL;
+    if (create(&block, token, FALSE)) {
+        if (SetEnvironmentStringsW(static_cast<LPWCH>(block)))
+            SetProgramFolderVariable();
+        destroy(block);
+    }
+    CloseHandle(token);
+}

@@ -7,9 +7,29 @@ HWND g_hwndBar = NULL;
 static void (*s_teardown)() = NULL;
 bool g_fatalErrorBegun = false;
 
+bool IsDialog(HWND window)
+{
+    char name[8];
+    return GetClassNameA(window, name, sizeof name) && lstrcmpA(name, "#32770") == 0;
+}
+
+// A modal dialog disables its owner, so of the dialogs open on this thread
+// only the innermost takes input: the one a warning belongs to.
+static BOOL CALLBACK FindInputDialog(HWND window, LPARAM found)
+{
+    if (!IsWindowVisible(window) || !IsWindowEnabled(window) || !IsDialog(window))
+        return TRUE;
+    *reinterpret_cast<HWND*>(found) = window;
+    return FALSE;
+}
+
 void ShowWarning(const char* text)
 {
-    MessageBoxA(g_hwndBar, text, "Tolvex", MB_ICONWARNING);
+    // Owned by the dialog it concerns, the box keeps that dialog from taking
+    // a second press while it is up.
+    HWND owner = NULL;
+    EnumThreadWindows(GetCurrentThreadId(), FindInputDialog, reinterpret_cast<LPARAM>(&owner));
+    MessageBoxA(owner ? owner : g_hwndBar, text, "Tolvex", MB_ICONWARNING);
 }
 
 void SetFatalTeardown(void (*teardown)())

@@ -6,10 +6,15 @@
 
 // The program's module: dialog templates and icons come from it.
 extern HINSTANCE g_hInstance;
-// The bar window; null until it exists. It owns every warning box.
+// The bar window; null until it exists. It owns the warning boxes raised
+// while no dialog is open.
 extern HWND g_hwndBar;
 
+// The warning box, owned by the dialog that takes input, or else the bar.
 void ShowWarning(const char* text);
+
+// A dialog box or message box: a window of the system's dialog class.
+bool IsDialog(HWND window);
 
 // Shows the fatal box, takes the bar down without saving anything and ends
 // the process with code 0.

@@ -30,3 +30,5 @@ list(PREPEND CMAKE_MODULE_PATH ${CMAKE_SOURCE_DIR}/cmake)
 # The installer's name differs from the zip's.
 set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_SOURCE_DIR}/cmake/packaging-names.cmake)
 include(CPack)
+# CPack installs the two programs alone: the tests need not be built for it.
+set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY TRUE)

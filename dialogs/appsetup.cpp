@@ -29,12 +29,26 @@ static void OnInitDialog(HWND dialog, DialogRequest* request)
         EndAppSetup(dialog);
         return;
     }
+    if (request->isNew && g_editStart.addTo) {
+        // Made from a file dropped on the bar.
+        const AppItem& prefill = g_editStart.prefill;
+        CopyText(s_app->path, sizeof s_app->path, prefill.path);
+        CopyText(s_app->name, sizeof s_app->name, prefill.name);
+        CopyText(s_app->params, sizeof s_app->params, prefill.params);
+        CopyText(s_app->workDir, sizeof s_app->workDir, prefill.workDir);
+        g_editStart.addTo = NULL;
+    }
     s_row = SendDlgItemMessageA(g_hwndEdit, IDC_APPLIST, LB_GETCURSEL, 0, 0);
+    LimitEditText(dialog, IDC_APPPATH, sizeof s_app->path);
+    LimitEditText(dialog, IDC_APPNAME, sizeof s_app->name);
+    LimitEditText(dialog, IDC_APPWORKDIR, sizeof s_app->workDir);
+    LimitEditText(dialog, IDC_APPPARAMS, sizeof s_app->params);
     SetEditText(dialog, IDC_APPPATH, s_app->path);
     SetEditText(dialog, IDC_APPNAME, s_app->name);
     SetEditText(dialog, IDC_APPWORKDIR, s_app->workDir);
     SetEditText(dialog, IDC_APPPARAMS, s_app->params);
     SetFocus(GetDlgItem(dialog, IDC_APPNAME));
+    SelectEditText(dialog, IDC_APPNAME);
 }
 
 static void OnOK(HWND dialog)
@@ -57,11 +71,14 @@ static void OnOK(HWND dialog)
     if (s_request->isNew) {
         // Always the last entry of its menu, as it is the last row of the list.
         AppendAppItem(s_request->owningMenu, s_request->targetItem, s_app);
-        SendMessageA(list, LB_INSERTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(s_app->name));
+        SelectEditRow(
+            IDC_APPLIST,
+            SendMessageA(list, LB_INSERTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(s_app->name)));
     } else if (s_row != LB_ERR) {
         // A separator row above the entry keeps its place.
         SendMessageA(list, LB_DELETESTRING, static_cast<WPARAM>(s_row), 0);
         SendMessageA(list, LB_INSERTSTRING, static_cast<WPARAM>(s_row), reinterpret_cast<LPARAM>(s_app->name));
+        SelectEditRow(IDC_APPLIST, s_row);
     }
     EndAppSetup(dialog);
 }

@@ -3,11 +3,11 @@
 // menu list; OK, its only way out, saves the file and rebuilds the bar.
 #include "dialogs/dialogs.h"
 
-#include <string.h>
-
 #include "barmenu/barmenu.h"
 #include "base/dpi.h"
 #include "base/report.h"
+#include "base/syslib.h"
+#include "base/text.h"
 #include "resources/resource.h"
 
 HWND g_hwndEdit = NULL;
@@ -44,29 +44,101 @@ static void AppendRow(HWND dialog, int list, const char* text)
     ListMessage(dialog, list, LB_INSERTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(text));
 }
 
+// Lets the list scroll sideways as far as its widest row, so that long
+// names show whole.
+static void FitListWidth(HWND dialog, int list)
+{
+    HWND box = GetDlgItem(dialog, list);
+    HDC dc = GetDC(box);
+    HGDIOBJ font = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(box, WM_GETFONT, 0, 0)));
+    LONG widest = 0;
+    LRESULT rows = ListMessage(dialog, list, LB_GETCOUNT);
+    for (LRESULT row = 0; row < rows; row++) {
+        char text[ROW_TEXT_SIZE];
+        RowText(dialog, list, row, text);
+        SIZE size;
+        if (GetTextExtentPoint32A(dc, text, lstrlenA(text), &size) && size.cx > widest)
+            widest = size.cx;
+    }
+    SelectObject(dc, font);
+    ReleaseDC(box, dc);
+    // The list draws its rows a few pixels in from its edge.
+    ListMessage(dialog, list, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(widest + 4));
+}
+
 static void FillMenuList(HWND dialog)
 {
     ListMessage(dialog, IDC_MENULIST, LB_RESETCONTENT);
     for (const UserMenu* menu = g_menuHead; menu; menu = menu->next)
         AppendRow(dialog, IDC_MENULIST, menu->name);
+    FitListWidth(dialog, IDC_MENULIST);
 }
 
 static void FillAppList(HWND dialog, UserMenu* menu)
 {
     ListMessage(dialog, IDC_APPLIST, LB_RESETCONTENT);
-    for (const AppItem* app = menu->firstApp; app; app = app->next) {
+    for (const AppItem* app = menu ? menu->firstApp : NULL; app; app = app->next) {
         if (app->separatorBefore)
             AppendRow(dialog, IDC_APPLIST, SEPARATOR_LABEL);
         AppendRow(dialog, IDC_APPLIST, app->name);
     }
+    FitListWidth(dialog, IDC_APPLIST);
     s_shownMenu = menu;
 }
 
-static UserMenu* MenuAtRow(HWND dialog, LRESULT row)
+// Rows stand for records by place, not by name: names need not be unique,
+// and an entry may be named like the separator label. Row k of the menus
+// list is the k-th menu.
+static UserMenu* MenuAtRow(LRESULT row)
 {
-    char text[ROW_TEXT_SIZE];
-    RowText(dialog, IDC_MENULIST, row, text);
-    return FindUserMenu(text);
+    UserMenu* menu = g_menuHead;
+    for (LRESULT k = 0; menu && k < row; k++)
+        menu = menu->next;
+    if (!menu)
+        ShowWarning("Menu not found in linked list!");
+    return menu;
+}
+
+// The entry behind a row of the applications list, as FillAppList lays the
+// rows out; `separatorRow` tells whether the row is the line above it.
+static AppItem* EntryAtRow(const UserMenu* menu, LRESULT row, bool* separatorRow)
+{
+    LRESULT r = 0;
+    for (AppItem* app = menu ? menu->firstApp : NULL; app; app = app->next) {
+        if (app->separatorBefore && r++ == row) {
+            *separatorRow = true;
+            return app;
+        }
+        if (r++ == row) {
+            *separatorRow = false;
+            return app;
+        }
+    }
+    return NULL;
+}
+
+static AppItem* AppAtRow(const UserMenu* menu, LRESULT row, bool* separatorRow)
+{
+    AppItem* app = EntryAtRow(menu, row, separatorRow);
+    if (!app)
+        ShowWarning("Application not found in linked list!");
+    return app;
+}
+
+static LRESULT EntryRow(const UserMenu* menu, const AppItem* entry)
+{
+    LRESULT row = 0;
+    for (const AppItem* app = menu->firstApp; app && app != entry; app = app->next)
+        row += app->separatorBefore ? 2 : 1;
+    return entry->separatorBefore ? row + 1 : row;
+}
+
+static int EntryCount(const UserMenu* menu)
+{
+    int n = 0;
+    for (const AppItem* app = menu->firstApp; app; app = app->next)
+        n++;
+    return n;
 }
 
 // The menu of the selected row; null (after a warning) when there is none.
@@ -77,7 +149,7 @@ static UserMenu* SelectedMenu(HWND dialog, const char* warning)
         ShowWarning(warning);
         return NULL;
     }
-    return MenuAtRow(dialog, row);
+    return MenuAtRow(row);
 }
 
 // The applications list's selected row; LB_ERR, after a warning, when none is.
@@ -87,22 +159,6 @@ static LRESULT SelectedAppRow(HWND dialog, const char* warning)
     if (row == LB_ERR)
         ShowWarning(warning);
     return row;
-}
-
-// The entry of an applications-list row; null for a separator row.
-static AppItem* AppAtRow(HWND dialog, UserMenu* menu, LRESULT row)
-{
-    char text[ROW_TEXT_SIZE];
-    RowText(dialog, IDC_APPLIST, row, text);
-    return FindAppItem(menu->firstApp, text);
-}
-
-static int MenuPlace(const UserMenu* menu)
-{
-    int k = 1;
-    for (const UserMenu* m = g_menuHead; m && m != menu; m = m->next)
-        k++;
-    return k;
 }
 
 static void OpenSetup(HWND dialog, int templateId, DLGPROC proc, AppItem* target, UserMenu* menu, LONG isNew)
@@ -115,7 +171,59 @@ static void OpenSetup(HWND dialog, int templateId, DLGPROC proc, AppItem* target
     request->targetItem = target;
     request->owningMenu = menu;
     request->isNew = isNew;
-    DialogBoxParamA(g_hInstance, MAKEINTRESOURCEA(templateId), dialog, proc, reinterpret_cast<LPARAM>(request));
+    // A dialog that never started never took the block.
+    if (DialogBoxParamA(g_hInstance, MAKEINTRESOURCEA(templateId), dialog, proc, reinterpret_cast<LPARAM>(request)) ==
+        -1) {
+        HeapFree(GetProcessHeap(), 0, request);
+        ShowWarning("The dialog could not be opened.");
+    }
+}
+
+// A button stays enabled only while what it acts on is selected; a command
+// that arrives anyway still finds the selection missing and warns.
+static void EnableButtons(HWND dialog)
+{
+    bool menu = ListMessage(dialog, IDC_MENULIST, LB_GETCURSEL) != LB_ERR;
+    LRESULT row = ListMessage(dialog, IDC_APPLIST, LB_GETCURSEL);
+    bool separatorRow = false;
+    bool entry = row != LB_ERR && EntryAtRow(s_shownMenu, row, &separatorRow) && !separatorRow;
+    const struct {
+        int id;
+        bool enabled;
+    } buttons[] = {
+        {IDC_DELMENU, menu},          {IDC_NEWAPP, menu},     {IDC_MENUUP, menu}, {IDC_MENUDOWN, menu},
+        {IDC_DELITEM, row != LB_ERR}, {IDC_SEPARATOR, entry}, {IDC_APPUP, entry}, {IDC_APPDOWN, entry},
+    };
+    for (const auto& button : buttons)
+        EnableWindow(GetDlgItem(dialog, button.id), button.enabled);
+    // The keyboard would be stuck on a button that has just been disabled.
+    HWND focus = GetFocus();
+    if (focus && !IsWindowEnabled(focus))
+        SendMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, IDC_MENULIST)), TRUE);
+}
+
+// Selects a row as a click on it would: a menu's row shows its entries.
+static void SelectListRow(HWND dialog, int list, LRESULT row)
+{
+    ListMessage(dialog, list, LB_SETCURSEL, static_cast<WPARAM>(row));
+    if (list == IDC_MENULIST)
+        FillAppList(dialog, MenuAtRow(row));
+}
+
+void SelectEditRow(int list, LRESULT row)
+{
+    FitListWidth(g_hwndEdit, list);
+    SelectListRow(g_hwndEdit, list, row);
+}
+
+// After a row has gone, the row now in its place, or the last, is selected.
+static void SelectAfterDelete(HWND dialog, int list, LRESULT row)
+{
+    LRESULT rows = ListMessage(dialog, list, LB_GETCOUNT);
+    if (rows > 0)
+        SelectListRow(dialog, list, row < rows ? row : rows - 1);
+    else if (list == IDC_MENULIST)
+        FillAppList(dialog, NULL);
 }
 
 // ---- commands -----------------------------------------------------------------
@@ -132,11 +240,9 @@ static void SaveAndClose(HWND dialog)
 static void OnMenuList(HWND dialog, WORD notification)
 {
     if (notification == LBN_SELCHANGE) {
-        EnableWindow(GetDlgItem(dialog, IDC_DELMENU), TRUE);
         LRESULT row = ListMessage(dialog, IDC_MENULIST, LB_GETCURSEL);
-        UserMenu* menu = row == LB_ERR ? NULL : MenuAtRow(dialog, row);
-        if (menu)
-            FillAppList(dialog, menu);
+        if (row != LB_ERR)
+            FillAppList(dialog, MenuAtRow(row));
     } else if (notification == LBN_DBLCLK) {
         UserMenu* menu = SelectedMenu(dialog, "Please select a menu first.");
         if (menu)
@@ -146,20 +252,36 @@ static void OnMenuList(HWND dialog, WORD notification)
 
 static void OnAppList(HWND dialog, WORD notification)
 {
-    if (notification == LBN_SELCHANGE) {
-        EnableWindow(GetDlgItem(dialog, IDC_DELITEM), TRUE);
-        EnableWindow(GetDlgItem(dialog, IDC_SEPARATOR), TRUE);
-    } else if (notification == LBN_DBLCLK) {
-        // A double click on an empty list names no row at all.
-        LRESULT row = ListMessage(dialog, IDC_APPLIST, LB_GETCURSEL);
-        if (row == LB_ERR)
-            return;
-        UserMenu* menu = SelectedMenu(dialog, "Please select a menu first.");
-        AppItem* app = menu ? AppAtRow(dialog, menu, row) : NULL;
-        if (app)
-            OpenSetup(dialog, IDD_APPSETUP, AppProc, app, menu, 0);
-    }
+    if (notification != LBN_DBLCLK)
+        return;
+    // A double click on an empty list names no row at all.
+    LRESULT row = ListMessage(dialog, IDC_APPLIST, LB_GETCURSEL);
+    if (row == LB_ERR)
+        return;
+    UserMenu* menu = SelectedMenu(dialog, "Please select a menu first.");
+    bool separatorRow = false;
+    AppItem* app = menu ? AppAtRow(menu, row, &separatorRow) : NULL;
+    if (app && !separatorRow)
+        OpenSetup(dialog, IDD_APPSETUP, AppProc, app, menu, 0);
 }
+
+// F2 on a selected row opens its setup dialog, as a double click does.
+static INT_PTR OnListKey(HWND dialog, WORD key, HWND list)
+{
+    if (key != VK_F2)
+        return -1;  // the list's own handling
+    if (SendMessageA(list, LB_GETCURSEL, 0, 0) != LB_ERR) {
+        int id = GetDlgCtrlID(list);
+        if (id == IDC_MENULIST)
+            OnMenuList(dialog, LBN_DBLCLK);
+        else if (id == IDC_APPLIST)
+            OnAppList(dialog, LBN_DBLCLK);
+        EnableButtons(dialog);
+    }
+    return -2;
+}
+
+static const char NO_ROOM_FOR_APP_TEXT[] = "There is no room for another application in this menu.";
 
 static void AddMenu(HWND dialog)
 {
@@ -179,17 +301,15 @@ static void AddMenu(HWND dialog)
 
 static void AddApp(HWND dialog)
 {
+    LRESULT row = ListMessage(dialog, IDC_MENULIST, LB_GETCURSEL);
     UserMenu* menu = SelectedMenu(dialog, "Please select a menu first.");
     if (!menu)
         return;
     AppItem* last = NULL;
-    int apps = 0;
-    for (AppItem* app = menu->firstApp; app; app = app->next) {
+    for (AppItem* app = menu->firstApp; app; app = app->next)
         last = app;
-        apps++;
-    }
-    if (AppCommandId(MenuPlace(menu), apps + 1) == 0) {
-        ShowWarning("There is no room for another application in this menu.");
+    if (AppCommandId(static_cast<int>(row) + 1, EntryCount(menu) + 1) == 0) {
+        ShowWarning(NO_ROOM_FOR_APP_TEXT);
         return;
     }
     OpenSetup(dialog, IDD_APPSETUP, AppProc, last, menu, 1);
@@ -205,9 +325,9 @@ static void DeleteMenuAndApps(HWND dialog)
                     MB_YESNO) != IDYES)
         return;
     FreeUserMenu(menu);
-    ListMessage(dialog, IDC_MENULIST, LB_DELETESTRING, static_cast<WPARAM>(row));
-    ListMessage(dialog, IDC_APPLIST, LB_RESETCONTENT);
     s_shownMenu = NULL;
+    ListMessage(dialog, IDC_MENULIST, LB_DELETESTRING, static_cast<WPARAM>(row));
+    SelectAfterDelete(dialog, IDC_MENULIST, row);
 }
 
 static void DeleteAppOrSeparator(HWND dialog)
@@ -222,13 +342,8 @@ static void DeleteAppOrSeparator(HWND dialog)
         return;
     if (MessageBoxA(dialog, "Are you sure you want to delete this item?", "Confirm Deletion", MB_YESNO) != IDYES)
         return;
-    char text[ROW_TEXT_SIZE];
-    RowText(dialog, IDC_APPLIST, row, text);
-    // A separator row stands for the separator line of the entry below it.
-    bool separatorRow = strcmp(text, SEPARATOR_LABEL) == 0;
-    if (separatorRow)
-        RowText(dialog, IDC_APPLIST, row + 1, text);
-    AppItem* app = FindAppItem(menu->firstApp, text);
+    bool separatorRow = false;
+    AppItem* app = AppAtRow(menu, row, &separatorRow);
     if (!app)
         return;
     if (separatorRow) {
@@ -236,28 +351,42 @@ static void DeleteAppOrSeparator(HWND dialog)
     } else {
         // The entry's separator goes with it: no row may stand for a line
         // that is no longer there.
-        if (app->separatorBefore && row > 0) {
-            RowText(dialog, IDC_APPLIST, row - 1, text);
-            if (strcmp(text, SEPARATOR_LABEL) == 0) {
-                ListMessage(dialog, IDC_APPLIST, LB_DELETESTRING, static_cast<WPARAM>(row - 1));
-                row--;
-            }
-        }
+        if (app->separatorBefore)
+            ListMessage(dialog, IDC_APPLIST, LB_DELETESTRING, static_cast<WPARAM>(--row));
         if (menu->firstApp == app)
             menu->firstApp = app->next;
         FreeAppItem(app);
         menu->count--;
     }
     ListMessage(dialog, IDC_APPLIST, LB_DELETESTRING, static_cast<WPARAM>(row));
+    SelectAfterDelete(dialog, IDC_APPLIST, row);
+}
+
+// Whether a menu moved from place `from` to place `to` keeps a command id
+// for every entry it had one for.
+static bool KeepsCommandIds(const UserMenu* menu, int from, int to)
+{
+    int n = EntryCount(menu);
+    return n == 0 || AppCommandId(to, n) != 0 || AppCommandId(from, n) == 0;
 }
 
 static void MoveMenu(HWND dialog, int direction)
 {
+    LRESULT row = ListMessage(dialog, IDC_MENULIST, LB_GETCURSEL);
     UserMenu* menu = SelectedMenu(dialog, "Please select a menu first");
     if (!menu)
         return;
-    MoveUserMenu(menu, direction);
+    UserMenu* other = direction == MOVE_UP ? menu->prev : menu->next;
+    int place = static_cast<int>(row) + 1;
+    int otherPlace = direction == MOVE_UP ? place - 1 : place + 1;
+    if (other && (!KeepsCommandIds(menu, place, otherPlace) || !KeepsCommandIds(other, otherPlace, place))) {
+        ShowWarning(NO_ROOM_FOR_APP_TEXT);
+        return;
+    }
+    if (MoveUserMenu(menu, direction) && other)
+        row = otherPlace - 1;
     FillMenuList(dialog);
+    ListMessage(dialog, IDC_MENULIST, LB_SETCURSEL, static_cast<WPARAM>(row));
 }
 
 static void MoveApp(HWND dialog, int direction)
@@ -266,8 +395,9 @@ static void MoveApp(HWND dialog, int direction)
     if (!menu)
         return;
     LRESULT row = SelectedAppRow(dialog, "Please select an app first.");
-    AppItem* app = row == LB_ERR ? NULL : AppAtRow(dialog, menu, row);
-    if (!app)
+    bool separatorRow = false;
+    AppItem* app = row == LB_ERR ? NULL : AppAtRow(menu, row, &separatorRow);
+    if (!app || separatorRow)
         return;
     // The menu's first entry changes when it takes part in the swap.
     if (direction == MOVE_UP && menu->firstApp && menu->firstApp->next == app)
@@ -276,6 +406,7 @@ static void MoveApp(HWND dialog, int direction)
         menu->firstApp = app->next;
     MoveAppItem(app, direction);
     FillAppList(dialog, menu);
+    ListMessage(dialog, IDC_APPLIST, LB_SETCURSEL, static_cast<WPARAM>(EntryRow(menu, app)));
 }
 
 static void AddSeparator(HWND dialog)
@@ -284,12 +415,96 @@ static void AddSeparator(HWND dialog)
     if (!menu)
         return;
     LRESULT row = SelectedAppRow(dialog, "Please select an item first");
-    AppItem* app = row == LB_ERR ? NULL : AppAtRow(dialog, menu, row);
-    if (!app || app->separatorBefore)
+    bool separatorRow = false;
+    AppItem* app = row == LB_ERR ? NULL : AppAtRow(menu, row, &separatorRow);
+    if (!app || separatorRow || app->separatorBefore)
         return;
     app->separatorBefore = 1;
     ListMessage(dialog, IDC_APPLIST, LB_INSERTSTRING, static_cast<WPARAM>(row),
                 reinterpret_cast<LPARAM>(SEPARATOR_LABEL));
+    // The entry keeps the selection, one row further down.
+    ListMessage(dialog, IDC_APPLIST, LB_SETCURSEL, static_cast<WPARAM>(row + 1));
+}
+
+// ---- entries from dropped files and from the bar ---------------------------------
+
+// Posted to itself once open: Application Setup for g_editStart's entry.
+enum { WM_ADD_PREFILLED = WM_APP + 1 };
+
+// The menu's row in the menus list.
+static int MenuRow(const UserMenu* menu)
+{
+    int row = 0;
+    for (const UserMenu* m = g_menuHead; m && m != menu; m = m->next)
+        row++;
+    return row;
+}
+
+// One new entry per file at the end of the menu shown, as New App adds it.
+static void AddDroppedFiles(HWND dialog, HDROP drop)
+{
+    UserMenu* menu = s_shownMenu;
+    if (!menu) {
+        ShowWarning("Please select a menu first.");
+        return;
+    }
+    auto query = SystemProc<decltype(&DragQueryFileW)>("shell32.dll", "DragQueryFileW");
+    UINT files = query ? query(drop, 0xFFFFFFFF, NULL, 0) : 0;
+    for (UINT i = 0; i < files; i++) {
+        AppItem* last = NULL;
+        for (AppItem* app = menu->firstApp; app; app = app->next)
+            last = app;
+        if (AppCommandId(MenuRow(menu) + 1, EntryCount(menu) + 1) == 0) {
+            ShowWarning(NO_ROOM_FOR_APP_TEXT);
+            return;
+        }
+        AppItem entry;
+        if (!DroppedEntry(drop, i, &entry))
+            continue;
+        AppItem* app = NewAppItem();
+        if (!app) {
+            ShowWarning("Not enough memory for a new application.");
+            return;
+        }
+        CopyText(app->path, sizeof app->path, entry.path);
+        CopyText(app->name, sizeof app->name, entry.name);
+        CopyText(app->params, sizeof app->params, entry.params);
+        CopyText(app->workDir, sizeof app->workDir, entry.workDir);
+        AppendAppItem(menu, last, app);
+        AppendRow(dialog, IDC_APPLIST, app->name);
+        FitListWidth(dialog, IDC_APPLIST);
+    }
+}
+
+// Opened on an entry: its menu and its row selected, as a user's clicks would.
+static void SelectEntry(HWND dialog, const AppItem* target)
+{
+    int menuRow = 0;
+    for (UserMenu* menu = g_menuHead; menu; menu = menu->next, menuRow++) {
+        int row = 0;
+        for (const AppItem* app = menu->firstApp; app; app = app->next, row++) {
+            if (app->separatorBefore)
+                row++;
+            if (app != target)
+                continue;
+            ListMessage(dialog, IDC_MENULIST, LB_SETCURSEL, static_cast<WPARAM>(menuRow));
+            OnMenuList(dialog, LBN_SELCHANGE);
+            ListMessage(dialog, IDC_APPLIST, LB_SETCURSEL, static_cast<WPARAM>(row));
+            return;
+        }
+    }
+}
+
+static void StartAsAsked(HWND dialog)
+{
+    if (g_editStart.select)
+        SelectEntry(dialog, g_editStart.select);
+    g_editStart.select = NULL;
+    if (!g_editStart.addTo)
+        return;
+    ListMessage(dialog, IDC_MENULIST, LB_SETCURSEL, static_cast<WPARAM>(MenuRow(g_editStart.addTo)));
+    OnMenuList(dialog, LBN_SELCHANGE);
+    PostMessageA(dialog, WM_ADD_PREFILLED, 0, 0);
 }
 
 // ---- the arrow buttons ----------------------------------------------------------
@@ -331,9 +546,12 @@ static void OnInitDialog(HWND dialog)
     g_hwndEdit = dialog;
     s_shownMenu = NULL;
     FillMenuList(dialog);
-    EnableWindow(GetDlgItem(dialog, IDC_DELMENU), FALSE);
-    EnableWindow(GetDlgItem(dialog, IDC_DELITEM), FALSE);
-    EnableWindow(GetDlgItem(dialog, IDC_SEPARATOR), FALSE);
+    ListMessage(dialog, IDC_APPLIST, LB_RESETCONTENT);
+    auto accept = SystemProc<decltype(&DragAcceptFiles)>("shell32.dll", "DragAcceptFiles");
+    if (accept)
+        accept(dialog, TRUE);
+    StartAsAsked(dialog);
+    EnableButtons(dialog);
 }
 
 static void OnCommand(HWND dialog, WORD id, WORD notification)
@@ -377,6 +595,8 @@ static void OnCommand(HWND dialog, WORD id, WORD notification)
         break;
     }
     // Anything else, Esc (IDCANCEL) among it, leaves the dialog open.
+    if (id != IDOK)
+        EnableButtons(dialog);
 }
 
 INT_PTR CALLBACK EditProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
@@ -388,6 +608,16 @@ INT_PTR CALLBACK EditProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPara
     case WM_COMMAND:
         OnCommand(dialog, LOWORD(wParam), HIWORD(wParam));
         return TRUE;
+    case WM_ADD_PREFILLED:
+        AddApp(dialog);
+        g_editStart.addTo = NULL;  // taken by Application Setup, or refused
+        EnableButtons(dialog);
+        return TRUE;
+    case WM_DROPFILES:
+        AddDroppedFiles(dialog, reinterpret_cast<HDROP>(wParam));
+        FinishDrop(reinterpret_cast<HDROP>(wParam));
+        EnableButtons(dialog);
+        return TRUE;
     case WM_DRAWITEM: {
         const DRAWITEMSTRUCT* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
         if (item->CtlID == IDC_MENUUP || item->CtlID == IDC_MENUDOWN || item->CtlID == IDC_APPUP ||
@@ -395,6 +625,8 @@ INT_PTR CALLBACK EditProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPara
             DrawArrow(item);
         return FALSE;
     }
+    case WM_VKEYTOITEM:
+        return OnListKey(dialog, LOWORD(wParam), reinterpret_cast<HWND>(lParam));
     }
     return FALSE;
 }

@@ -29,8 +29,10 @@ static void OnInitDialog(HWND dialog, DialogRequest* request)
         EndMenuSetup(dialog);
         return;
     }
+    LimitEditText(dialog, IDC_MENUNAME, sizeof s_menu->name);
     SetFocus(GetDlgItem(dialog, IDC_MENUNAME));
     SetEditText(dialog, IDC_MENUNAME, s_menu->name);
+    SelectEditText(dialog, IDC_MENUNAME);
     s_row = SendDlgItemMessageA(g_hwndEdit, IDC_MENULIST, LB_GETCURSEL, 0, 0);
 }
 
@@ -46,12 +48,15 @@ static void OnOK(HWND dialog)
     if (s_request->isNew) {
         // At the end of the list, as it is the last row of the menus list.
         AppendUserMenu(s_request->owningMenu, s_menu);
-        SendDlgItemMessageA(g_hwndEdit, IDC_MENULIST, LB_INSERTSTRING, static_cast<WPARAM>(-1),
-                            reinterpret_cast<LPARAM>(name));
+        LRESULT row = SendDlgItemMessageA(g_hwndEdit, IDC_MENULIST, LB_INSERTSTRING, static_cast<WPARAM>(-1),
+                                          reinterpret_cast<LPARAM>(name));
+        // Selected at once, so that New App adds to the new menu.
+        SelectEditRow(IDC_MENULIST, row);
     } else if (s_row != LB_ERR) {
         SendDlgItemMessageA(g_hwndEdit, IDC_MENULIST, LB_DELETESTRING, static_cast<WPARAM>(s_row), 0);
         SendDlgItemMessageA(g_hwndEdit, IDC_MENULIST, LB_INSERTSTRING, static_cast<WPARAM>(s_row),
                             reinterpret_cast<LPARAM>(name));
+        SelectEditRow(IDC_MENULIST, s_row);
     }
     EndMenuSetup(dialog);
 }

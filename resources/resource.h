@@ -54,6 +54,7 @@
 #define IDC_WAVPATH 1003
 #define IDC_FINDWAV 1031
 #define IDC_TESTWAV 1034
+#define IDC_HOTKEY 1036
 
 // Commands of the bar menu
 #define IDM_OPTIONS 40001

@@ -6,6 +6,7 @@
 
 #include "barmenu/barmenu.h"
 #include "base/dpi.h"
+#include "base/syslib.h"
 #include "dialogs/dialogs.h"
 #include "resources/resource.h"
 #include "store/store.h"
@@ -87,6 +88,11 @@ int CreateBar()
         return 0;
     BuildBarMenus();
     SizeBar();
+    // Files dropped from Explorer become entries.
+    auto accept = SystemProc<decltype(&DragAcceptFiles)>("shell32.dll", "DragAcceptFiles");
+    if (accept)
+        accept(g_hwndBar, TRUE);
+    RegisterBarHotkey();
     ShowWindow(g_hwndBar, SW_RESTORE);
     if (g_userVars.stayOnTop)
         RegisterAppBar();
@@ -203,13 +209,27 @@ INT_PTR RunBarDialog(int templateId, DLGPROC proc)
     return result;
 }
 
-static void OnShowWindow()
+// The clock changes on the minute: its timer runs to the next minute's
+// start and is set again at every tick, so it never drifts behind.
+static void SetClockTimer()
 {
-    SetTimer(g_hwndBar, CLOCK_TIMER_ID, CLOCK_PERIOD_MS, NULL);
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    SetTimer(g_hwndBar, CLOCK_TIMER_ID, MsToNextMinute(now), NULL);
 }
 
-static void OnSettingChange(WPARAM action)
+static void OnShowWindow()
 {
+    SetClockTimer();
+}
+
+static void OnSettingChange(WPARAM action, LPARAM area)
+{
+    // Programs started from now on see the variables the user has just set.
+    if (area && lstrcmpiA(reinterpret_cast<const char*>(area), "Environment") == 0) {
+        ReloadEnvironment();
+        return;
+    }
     // The caption's height sets the bar's; a toolbar of the shell moving
     // changes the work area, and with it whether the hook is needed.
     if (action == SPI_SETNONCLIENTMETRICS)
@@ -239,8 +259,7 @@ static void OnClose()
 // which keeps what it already holds, a box and About as their OK.
 static BOOL CALLBACK EndOpenDialog(HWND window, LPARAM)
 {
-    char name[8];
-    if (!GetClassNameA(window, name, sizeof name) || lstrcmpA(name, "#32770") != 0)
+    if (!IsDialog(window))
         return TRUE;
     DLGPROC proc = reinterpret_cast<DLGPROC>(GetWindowLongPtrA(window, DWLP_DLGPROC));
     bool setup = proc == MenuProc || proc == AppProc || proc == OptionsProc;
@@ -297,16 +316,27 @@ static void OnCommand(UINT id)
         return;  // disabled, never chosen
     }
     AppItem* app = FindCommandApp(static_cast<LONG>(id));
+    // Chosen with Ctrl+Shift held: as administrator, as the shell does.
+    bool elevated = GetKeyState(VK_CONTROL) < 0 && GetKeyState(VK_SHIFT) < 0;
     if (app)
-        LaunchApp(app);
+        LaunchApp(app, elevated);
     else
         ShowWarning("Menu item not found.");
 }
 
+static void RefreshClock()
+{
+    SetClockTimer();
+    if (!UpdateClock())
+        ShowWarning("Error modifying time!");
+}
+
 static void OnTimer(WPARAM id)
 {
-    if (id == CLOCK_TIMER_ID && !UpdateClock())
-        ShowWarning("Error modifying time!");
+    if (id == CLOCK_TIMER_ID)
+        RefreshClock();
+    else if (id == HOTKEY_TIMER_ID)
+        OnHotkeyTimer();
 }
 
 LRESULT CALLBACK TolvexWinProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
@@ -327,7 +357,7 @@ LRESULT CALLBACK TolvexWinProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
         OnDisplayChange();
         return 0;
     case WM_SETTINGCHANGE:
-        OnSettingChange(wParam);
+        OnSettingChange(wParam, lParam);
         break;
     case WM_DPICHANGED:
         // Moved to a monitor of another scale: the system has resized the
@@ -346,6 +376,14 @@ LRESULT CALLBACK TolvexWinProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
     case WM_TIMER:
         OnTimer(wParam);
         return 0;
+    case WM_TIMECHANGE:
+        RefreshClock();
+        return 0;
+    case WM_POWERBROADCAST:
+        // The timer slept with the system: its minute may be long past.
+        if (wParam == PBT_APMRESUMEAUTOMATIC || wParam == PBT_APMRESUMESUSPEND)
+            RefreshClock();
+        break;
     case WM_CLOSE:
         // Closed by another route than Exit (a task manager, a script):
         // end the same way, so that nothing is lost and no process lingers.
@@ -354,6 +392,22 @@ LRESULT CALLBACK TolvexWinProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
     case WM_ENDSESSION:
         if (wParam)
             OnEndSession();
+        return 0;
+    case WM_HOTKEY:
+        // With a dialog of the bar open, the menus would act under it.
+        if (s_openDialogs > 0)
+            SetForegroundWindow(GetLastActivePopup(hwnd));
+        else
+            OnHotkey();
+        return 0;
+    case WM_MENURBUTTONUP:
+        OnMenuRightClick(reinterpret_cast<HMENU>(lParam), static_cast<UINT>(wParam));
+        return 0;
+    case WM_ENTRY_MENU:
+        OnEntryMenu(lParam);
+        return 0;
+    case WM_DROPFILES:
+        OnBarDrop(reinterpret_cast<HDROP>(wParam));
         return 0;
     case WM_APPBAR_NOTIFY:
         OnAppBarNotify(wParam, lParam);

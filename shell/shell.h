@@ -1,12 +1,16 @@
 // The bar shell: start-up and exit, the bar window, the maximize hook and
 // the teardown.
 #pragma once
+#include <windows.h>
+
+#include <shellapi.h>
+
 #include "base/report.h"
 
-enum { CLOCK_TIMER_ID = 65244, CLOCK_PERIOD_MS = 60000 };
+enum { CLOCK_TIMER_ID = 65244 };
 
-extern const char BAR_CLASS_NAME[];  // "TXClass"
-extern const char BAR_TITLE[];       // "Tolvex"
+extern const char BAR_CLASS_NAME[];    // "TXClass"
+extern const char BAR_TITLE[];         // "Tolvex"
 extern const wchar_t HOOK_DLL_NAME[];  // "tolvexhk.dll"
 
 extern HICON g_hIcon;
@@ -65,6 +69,14 @@ LRESULT CALLBACK TolvexWinProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
 // Runs a modal dialog owned by the bar; a display change that arrives while
 // it is open is carried out once the last such dialog has closed.
 INT_PTR RunBarDialog(int templateId, DLGPROC proc);
+
+// A right click on an entry of an open user menu closes the bar's menu and
+// shows the entry's own small menu as WM_ENTRY_MENU (lParam: its command id).
+enum { WM_ENTRY_MENU = WM_APP + 2 };
+void OnMenuRightClick(HMENU menu, UINT position);
+void OnEntryMenu(LPARAM id);
+// A file dropped on the bar: User Menus adds it to the menu under the drop.
+void OnBarDrop(HDROP drop);
 
 // Life cycle.
 void ShutDown();

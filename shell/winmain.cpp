@@ -41,6 +41,7 @@ static int RunBar(HINSTANCE hInstance)
     g_hInstance = hInstance;
     SetFatalTeardown(TearDownBar);
     SearchSystemFolderOnly();
+    SetProgramFolderVariable();
 
     g_dataFileVersion = DATAFILE_VERSION;
     g_newShell = IsNewShell();

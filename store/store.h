@@ -82,3 +82,9 @@ extern UserVars g_userVars;
 void LoadUserVars();
 void InstallDefaultUserVars(HKEY key);
 void SaveUserVars();
+
+// The hotkey that opens the menus, as a hotkey control gives it: the
+// virtual key in the low byte, HOTKEYF_* in the next; 0 for none. Kept in a
+// registry value of its own beside the settings record, loaded and saved
+// with it.
+extern DWORD g_hotkey;

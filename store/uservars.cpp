@@ -6,9 +6,11 @@
 #include "base/report.h"
 
 UserVars g_userVars;
+DWORD g_hotkey = 0;
 
 static const char KEY_NAME[] = "Software\\Tolvex";
 static const char VALUE_NAME[] = "User_Vars";
+static const char HOTKEY_VALUE_NAME[] = "Hotkey";
 
 static LONG OpenSettingsKey(HKEY* key, DWORD* disposition)
 {
@@ -20,6 +22,29 @@ static LONG WriteUserVars(HKEY key)
 {
     return RegSetValueExA(key, VALUE_NAME, 0, REG_BINARY, reinterpret_cast<const BYTE*>(&g_userVars),
                           sizeof g_userVars);
+}
+
+// Anything but a DWORD is no hotkey; the extended-key flag has no meaning here.
+static void ReadHotkey(HKEY key)
+{
+    DWORD type = REG_NONE;
+    DWORD value = 0;
+    DWORD size = sizeof value;
+    if (RegQueryValueExA(key, HOTKEY_VALUE_NAME, NULL, &type, reinterpret_cast<BYTE*>(&value), &size) !=
+            ERROR_SUCCESS ||
+        type != REG_DWORD || size != sizeof value)
+        value = 0;
+    g_hotkey = value & 0x7FF;
+}
+
+// No hotkey is no value, as it was before there were hotkeys.
+static void WriteHotkey(HKEY key)
+{
+    DWORD value = g_hotkey;
+    if (value)
+        RegSetValueExA(key, HOTKEY_VALUE_NAME, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+    else
+        RegDeleteValueA(key, HOTKEY_VALUE_NAME);
 }
 
 void InstallDefaultUserVars(HKEY key)
@@ -40,6 +65,7 @@ void LoadUserVars()
 {
     HKEY key;
     DWORD disposition = 0;
+    g_hotkey = 0;
     if (OpenSettingsKey(&key, &disposition) != ERROR_SUCCESS) {
         g_userVars.stayOnTop = 1;
         g_userVars.chime = 0;
@@ -62,6 +88,7 @@ void LoadUserVars()
             RegDeleteValueA(key, VALUE_NAME);
             InstallDefaultUserVars(key);
         }
+        ReadHotkey(key);
     }
     RegCloseKey(key);
 }
@@ -73,5 +100,6 @@ void SaveUserVars()
     if (g_fatalErrorBegun || OpenSettingsKey(&key, &disposition) != ERROR_SUCCESS)
         return;
     WriteUserVars(key);
+    WriteHotkey(key);
     RegCloseKey(key);
 }

@@ -181,7 +181,7 @@ TEST_F(DialogTest, EditMenusRenamesAddsMovesAndDeletesThenSaves)
             EXPECT_EQ(menus(d), "&Tools|&More");
             seam::DoubleClickRow(d, IDC_MENULIST, 1);
             EXPECT_EQ(menus(d), "&Tools|&Extra menu with a name too l");
-            EXPECT_EQ(seam::SelectedRow(d, IDC_MENULIST), -1);
+            EXPECT_EQ(seam::SelectedRow(d, IDC_MENULIST), 1);
 
             seam::Click(d, IDC_NEWMENU);
             seam::SelectRow(d, IDC_MENULIST, 2);
@@ -193,7 +193,7 @@ TEST_F(DialogTest, EditMenusRenamesAddsMovesAndDeletesThenSaves)
             seam::SelectRow(d, IDC_MENULIST, 0);
             seam::Click(d, IDC_MENUUP);
             EXPECT_EQ(menus(d), "&Tools|&Extra menu with a name too l|&New");
-            EXPECT_EQ(seam::SelectedRow(d, IDC_MENULIST), -1);
+            EXPECT_EQ(seam::SelectedRow(d, IDC_MENULIST), 0);
             seam::SelectRow(d, IDC_MENULIST, 2);
             seam::Click(d, IDC_MENUDOWN);
             seam::SelectRow(d, IDC_MENULIST, 2);
@@ -208,7 +208,7 @@ TEST_F(DialogTest, EditMenusRenamesAddsMovesAndDeletesThenSaves)
             seam::SelectRow(d, IDC_APPLIST, 2);
             seam::Click(d, IDC_APPUP);
             EXPECT_EQ(apps(d), "-------|Record &again|&Record|&Missing|&No folder");
-            EXPECT_EQ(seam::SelectedRow(d, IDC_APPLIST), -1);
+            EXPECT_EQ(seam::SelectedRow(d, IDC_APPLIST), 1);
 
             // Deletions ask first; an entry takes its separator row with it.
             seam::SelectRow(d, IDC_APPLIST, 1);
@@ -220,7 +220,7 @@ TEST_F(DialogTest, EditMenusRenamesAddsMovesAndDeletesThenSaves)
             seam::Click(d, IDC_DELMENU);  // no
             seam::Click(d, IDC_DELMENU);  // yes
             EXPECT_EQ(menus(d), "&Tools|&New");
-            EXPECT_EQ(apps(d), "");
+            EXPECT_EQ(apps(d), "&Rec");  // the last row is selected in its place
         },
         setups);
     EXPECT_EQ(seen, (std::vector<std::string>{"&More focus 1015", " focus 1010"}));

@@ -3,6 +3,7 @@
 #include <stdio.h>
 
 #include "resources/resource.h"
+#include "tests/deletetree.h"
 
 namespace {
 
@@ -15,27 +16,6 @@ std::string Narrow(const wchar_t* text)
     char out[2048];
     int n = WideCharToMultiByte(CP_UTF8, 0, text, -1, out, sizeof out, NULL, NULL);
     return n > 0 ? std::string(out, static_cast<size_t>(n - 1)) : std::string();
-}
-
-void DeleteTree(const std::string& folder)
-{
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            std::string name = found.cFileName, path = folder + name;
-            if (name == "." || name == "..")
-                continue;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                DeleteTree(path + "\\");
-            } else {
-                SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileA(path.c_str());
-            }
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
-    }
-    RemoveDirectoryA(folder.c_str());
 }
 
 }  // namespace

@@ -423,22 +423,25 @@ TEST_F(E2eTest, PlantedLibrariesStayUnloaded)
 
 namespace {
 
+struct BoxCount {
+    const char* caption;
+    int n;
+};
+
+BOOL CALLBACK CountBox(HWND hwnd, LPARAM param)
+{
+    auto* count = reinterpret_cast<BoxCount*>(param);
+    char name[16] = "", title[64] = "";
+    GetClassNameA(hwnd, name, sizeof name);
+    GetWindowTextA(hwnd, title, sizeof title);
+    count->n += lstrcmpA(name, "#32770") == 0 && lstrcmpA(title, count->caption) == 0 && IsWindowVisible(hwnd);
+    return TRUE;
+}
+
 int BoxesTitled(const char* caption)
 {
-    struct Count {
-        const char* caption;
-        int n;
-    } count = {caption, 0};
-    EnumWindows(
-        [](HWND hwnd, LPARAM param) {
-            auto* c = reinterpret_cast<Count*>(param);
-            char name[16] = "", title[64] = "";
-            GetClassNameA(hwnd, name, sizeof name);
-            GetWindowTextA(hwnd, title, sizeof title);
-            c->n += lstrcmpA(name, "#32770") == 0 && lstrcmpA(title, c->caption) == 0 && IsWindowVisible(hwnd);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&count));
+    BoxCount count = {caption, 0};
+    EnumWindows(CountBox, reinterpret_cast<LPARAM>(&count));
     return count.n;
 }
 

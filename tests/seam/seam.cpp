@@ -25,6 +25,7 @@ struct State {
     SYSTEMTIME time = {};
     std::vector<Launch> launches;
     UINT_PTR shellResult = 42;
+    DWORD shellError = 0;
     std::vector<Sound> sounds;
     BOOL playResult = TRUE;
     std::function<BOOL(OPENFILENAMEW*)> openDialog;
@@ -266,6 +267,8 @@ static void WINAPI Seam_ExitProcess(UINT code)
 static HINSTANCE WINAPI Seam_ShellExecuteA(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR params, LPCSTR dir, INT show)
 {
     s.launches.push_back({owner, Text(verb), Text(file), Text(params), Text(dir), show});
+    if (s.shellError)
+        SetLastError(s.shellError);
     return reinterpret_cast<HINSTANCE>(s.shellResult);
 }
 
@@ -483,9 +486,10 @@ std::vector<Launch>& Launches()
     return s.launches;
 }
 
-void SetShellResult(UINT_PTR result)
+void SetShellResult(UINT_PTR result, DWORD error)
 {
     s.shellResult = result;
+    s.shellError = error;
 }
 
 std::vector<Sound>& Sounds()

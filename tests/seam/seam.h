@@ -58,8 +58,9 @@ struct Launch {
     int show;
 };
 std::vector<Launch>& Launches();
-// What ShellExecuteA returns from now on (42, success, until set).
-void SetShellResult(UINT_PTR result);
+// What ShellExecuteA returns from now on (42, success, until set), and the
+// last error it leaves when `error` is not 0.
+void SetShellResult(UINT_PTR result, DWORD error = 0);
 
 struct Sound {
     std::string path;

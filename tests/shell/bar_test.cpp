@@ -25,7 +25,8 @@ TEST_F(BarTest, TheBarSpansTheTopOfTheScreenWithItsMenusAndTime)
     EXPECT_STREQ(name, "TXClass");
     EXPECT_STREQ(title, "Tolvex");
     EXPECT_EQ(GetWindowLongA(g_hwndBar, GWL_STYLE) & ~(WS_CLIPSIBLINGS | WS_VISIBLE), LONG(WS_POPUP | WS_DLGFRAME));
-    EXPECT_EQ(GetWindowLongA(g_hwndBar, GWL_EXSTYLE) & ~WS_EX_WINDOWEDGE, 0x88);
+    EXPECT_EQ(GetWindowLongA(g_hwndBar, GWL_EXSTYLE) & ~WS_EX_WINDOWEDGE,
+              0x88 | WS_EX_ACCEPTFILES);  // files dropped on the bar become entries
     EXPECT_TRUE(IsWindowVisible(g_hwndBar));
     RECT rect;
     GetWindowRect(g_hwndBar, &rect);
@@ -102,7 +103,7 @@ TEST_F(BarTest, WithoutStayOnTopNoHookIsWantedAndMaximizedWindowsAreLeftAlone)
     StartBarOver();
     EXPECT_EQ(seam::Calls("SetWindowsHookExA"), 0);
     EXPECT_TRUE(seam::AppBarCalls().empty());
-    EXPECT_EQ(GetWindowLongA(g_hwndBar, GWL_EXSTYLE) & ~WS_EX_WINDOWEDGE, 0x80);
+    EXPECT_EQ(GetWindowLongA(g_hwndBar, GWL_EXSTYLE) & ~WS_EX_WINDOWEDGE, 0x80 | WS_EX_ACCEPTFILES);
     EXPECT_NE(MaximizedRect(), BelowBar());
 }
 

@@ -53,7 +53,7 @@ TEST_F(WinMainTest, AFirstRunStartsInOrderAndExitSavesEverythingThenEndsWithZero
     });
     EXPECT_EQ(Run(), 0);
     EXPECT_TRUE(running);
-    EXPECT_EQ(exStyle, 0x88) << "the system's version gives the tool-window style";
+    EXPECT_EQ(exStyle, 0x88 | WS_EX_ACCEPTFILES) << "the system's version gives the tool-window style";
     ASSERT_EQ(seam::Boxes().size(), 1u);
     EXPECT_TRUE(settingsFirst);
     EXPECT_EQ(seam::Boxes()[0].owner, nullptr);
@@ -84,7 +84,7 @@ TEST_F(WinMainTest, WithoutTheSystemsVersionTheShellIsTakenForNew)
     LONG exStyle = 0;
     ExitWhenRunning([&] { exStyle = GetWindowLongA(g_hwndBar, GWL_EXSTYLE) & ~WS_EX_WINDOWEDGE; });
     EXPECT_EQ(Run(), 0);
-    EXPECT_EQ(exStyle, 0x80);
+    EXPECT_EQ(exStyle, 0x80 | WS_EX_ACCEPTFILES);
 }
 
 TEST_F(WinMainTest, NoClassOrNoWindowEndsQuietly)
