@@ -79,6 +79,14 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
     return result;
 }
 
+// The program's entry, in place of the C runtime's start-up, which would
+// add a tenth to its size for nothing it uses: there are no constructors of
+// globals to run, no arguments to parse and no thread-local data.
+extern "C" void WINAPI TolvexStart()
+{
+    ExitProcess(static_cast<UINT>(WinMain(GetModuleHandleA(NULL), NULL, GetCommandLineA(), SW_SHOWDEFAULT)));
+}
+
 void ShutDown()
 {
     // The settings first: their write is quick and silent, where the menus'
