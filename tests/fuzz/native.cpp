@@ -114,13 +114,13 @@ void MakeMenus(const Menus& menus)
         AppendUserMenu(last, menu);
         last = menu;
         AppItem* lastApp = NULL;
-        for (const AppSpec& spec : want.apps) {
+        for (const AppSpec& entry : want.apps) {
             AppItem* app = NewAppItem();
-            CopyText(app->path, sizeof app->path, spec.path.c_str());
-            CopyText(app->workDir, sizeof app->workDir, spec.workDir.c_str());
-            CopyText(app->params, sizeof app->params, spec.params.c_str());
-            CopyText(app->name, sizeof app->name, spec.name.c_str());
-            app->separatorBefore = spec.separator;
+            CopyText(app->path, sizeof app->path, entry.path.c_str());
+            CopyText(app->workDir, sizeof app->workDir, entry.workDir.c_str());
+            CopyText(app->params, sizeof app->params, entry.params.c_str());
+            CopyText(app->name, sizeof app->name, entry.name.c_str());
+            app->separatorBefore = entry.separator;
             AppendAppItem(menu, lastApp, app);
             lastApp = app;
         }
