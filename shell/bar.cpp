@@ -6,7 +6,6 @@
 
 #include "barmenu/barmenu.h"
 #include "base/dpi.h"
-#include "base/syslib.h"
 #include "dialogs/dialogs.h"
 #include "resources/resource.h"
 #include "store/store.h"
@@ -81,17 +80,15 @@ int CreateBar()
 {
     s_displayChangePending = false;  // the new bar is made for the display as it is now
     // Metrics are read now, so a bar made after a display change fits the new screen.
-    g_hwndBar =
-        CreateWindowExA(BarExStyle(g_userVars.stayOnTop, g_newShell), BAR_CLASS_NAME, BAR_TITLE, WS_POPUP | WS_DLGFRAME,
-                        0, 0, GetSystemMetrics(SM_CXSCREEN), FirstBarHeight(), NULL, NULL, g_hInstance, NULL);
+    // Files dropped from Explorer become entries: the style DragAcceptFiles
+    // would set, given at once, with no need of shell32 at start-up.
+    g_hwndBar = CreateWindowExA(BarExStyle(g_userVars.stayOnTop, g_newShell) | WS_EX_ACCEPTFILES, BAR_CLASS_NAME,
+                                BAR_TITLE, WS_POPUP | WS_DLGFRAME, 0, 0, GetSystemMetrics(SM_CXSCREEN),
+                                FirstBarHeight(), NULL, NULL, g_hInstance, NULL);
     if (!g_hwndBar)
         return 0;
     BuildBarMenus();
     SizeBar();
-    // Files dropped from Explorer become entries.
-    auto accept = SystemProc<decltype(&DragAcceptFiles)>("shell32.dll", "DragAcceptFiles");
-    if (accept)
-        accept(g_hwndBar, TRUE);
     RegisterBarHotkey();
     ShowWindow(g_hwndBar, SW_RESTORE);
     if (g_userVars.stayOnTop)
