@@ -71,16 +71,11 @@ void UpdateMaximizeHook()
     // A 32-bit hook is run for 64-bit programs on the bar's own thread, where
     // every message they send would wait on the bar: only where nothing else
     // keeps maximized windows below the bar.
-    if (!g_userVars.stayOnTop || RoomKeptBelowBar()) {
+    bool needed = g_userVars.stayOnTop && !RoomKeptBelowBar();
+    if (!needed)
         RemoveMaximizeHook();
-        s_refused = false;
-        return;
-    }
-    if (InstallMaximizeHook()) {
-        s_refused = false;
-        return;
-    }
-    if (!s_refused)
+    bool refused = needed && !InstallMaximizeHook();
+    if (refused && !s_refused)
         ShowWarning(HOOK_REFUSED_TEXT);
-    s_refused = true;
+    s_refused = refused;
 }
