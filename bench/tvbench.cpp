@@ -108,9 +108,39 @@ int MakeIconData(char** argv)
     return fclose(file) == 0 && ok ? 0 : 1;
 }
 
+// What the screen shows of the window, as a checksum.
+unsigned long long Shown(HWND window)
+{
+    RECT rect;
+    GetWindowRect(window, &rect);
+    int width = rect.right - rect.left, height = rect.bottom - rect.top;
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    DWORD* pixels = nullptr;
+    HDC screen = GetDC(nullptr), memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, (void**)&pixels, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+    GdiFlush();
+    unsigned long long sum = 1469598103934665603ull;
+    for (int i = 0; pixels && i < width * height; i++)
+        sum = (sum ^ pixels[i]) * 1099511628211ull;
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return sum;
+}
+
 // The bar's first user menu opened from the keyboard (Alt, Right, Down), as
-// a user does; milliseconds from the Down to the popup shown and drawn.
-double OpenFirstMenu(HWND bar)
+// a user does; milliseconds from the Down to the popup shown and drawn. With
+// settle, to its last change on the screen too: icons that came after the
+// popup was first drawn.
+double OpenFirstMenu(HWND bar, bool settle)
 {
     PostMessageA(bar, WM_SYSCOMMAND, SC_KEYMENU, 0);
     PostMessageA(bar, WM_KEYDOWN, VK_RIGHT, 0);
@@ -128,6 +158,18 @@ double OpenFirstMenu(HWND bar)
         Sleep(0);
     }
     QueryPerformanceCounter(&to);
+    // Settled when nothing changed for two seconds (within twenty).
+    unsigned long long shown = popup && settle ? Shown(popup) : 0;
+    for (DWORD start = GetTickCount(), still = start;
+         popup && settle && GetTickCount() - still < 2000 && GetTickCount() - start < 20000;) {
+        Sleep(5);
+        unsigned long long now = Shown(popup);
+        if (now != shown) {
+            QueryPerformanceCounter(&to);
+            shown = now;
+            still = GetTickCount();
+        }
+    }
     PostMessageA(bar, WM_KEYDOWN, VK_ESCAPE, 0);
     PostMessageA(bar, WM_KEYDOWN, VK_ESCAPE, 0);
     SendMessageTimeoutA(bar, WM_NULL, 0, 0, SMTO_NORMAL, 30000, &answer);
@@ -136,27 +178,30 @@ double OpenFirstMenu(HWND bar)
     return popup ? Ms(from, to) : -1;
 }
 
-// time-popup EXE DIR: starts the bar in DIR (a file of make-icon-data) and
-// prints the milliseconds its first popup takes to be shown with icons at
+// time-popup EXE ARGS CLASS DIR: starts EXE with ARGS in DIR (the bar with
+// a file of make-icon-data, or "txbare popup") and prints the milliseconds
+// the first popup of its window of CLASS takes to be shown with icons at
 // its first and its second opening.
 int TimePopup(char** argv)
 {
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
-    if (!CreateProcessA(argv[0], nullptr, nullptr, nullptr, FALSE, 0, nullptr, argv[1], &startup, &process))
+    char commandLine[2 * MAX_PATH];
+    snprintf(commandLine, sizeof commandLine, "\"%s\" %s", argv[0], argv[1]);
+    if (!CreateProcessA(argv[0], commandLine, nullptr, nullptr, FALSE, 0, nullptr, argv[3], &startup, &process))
         return 1;
     HWND bar = nullptr;
     for (int i = 0; i < 30000 && !bar; ++i) {
-        bar = FindWindowA("TXClass", nullptr);
+        bar = FindWindowA(argv[2], nullptr);
         if (!bar || !IsWindowVisible(bar)) {
             bar = nullptr;
             Sleep(1);
         }
     }
     bool ok = bar && WaitForInputIdle(process.hProcess, 30000) == 0;
-    double first = ok ? OpenFirstMenu(bar) : -1;
-    double second = ok ? OpenFirstMenu(bar) : -1;
+    double first = ok ? OpenFirstMenu(bar, true) : -1;
+    double second = ok ? OpenFirstMenu(bar, false) : -1;
     ok = ok && PostMessageA(bar, WM_CLOSE, 0, 0) && WaitForSingleObject(process.hProcess, 60000) == WAIT_OBJECT_0;
     if (!ok)
         TerminateProcess(process.hProcess, 1);
@@ -192,7 +237,7 @@ int Rebuilds(char** argv)
                 Sleep(1);
             }
         }
-        if (!bar || OpenFirstMenu(bar) < 0)
+        if (!bar || OpenFirstMenu(bar, false) < 0)
             return 1;
     }
     QueryPerformanceCounter(&to);
@@ -418,7 +463,7 @@ const Subcommand SUBCOMMANDS[] = {
     {"floors", 1, "FILE", Floors},
     {"post", 4, "CLASS MESSAGE WPARAM LPARAM", Post},
     {"make-icon-data", 1, "FILE", MakeIconData},
-    {"time-popup", 2, "EXE DIR", TimePopup},
+    {"time-popup", 4, "EXE ARGS CLASS DIR", TimePopup},
     {"rebuilds", 1, "N", Rebuilds},
     {"counters", 1, "CLASS", Counters},
 };
