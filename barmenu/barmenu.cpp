@@ -119,6 +119,8 @@ BOOL BuildBarMenus()
         inserted++;
         entry->popup = popup;
         entry->menu = menu;
+        entry->iconSize = 0;
+        entry->iconsPending = false;
         entry->next = NULL;
         *popupTail = entry;
         popupTail = &entry->next;

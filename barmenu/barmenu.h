@@ -12,6 +12,10 @@ struct CommandEntry {
 struct PopupEntry {
     HMENU popup;
     UserMenu* menu;
+    // The size of the icons its items carry, 0 before its first opening;
+    // and whether some of them wait for the shell still.
+    int iconSize;
+    bool iconsPending;
     PopupEntry* next;
 };
 

@@ -270,8 +270,11 @@ static IconBatch* MissingIcons(HMENU popup, int items, int size)
     return batch;
 }
 
-static void PutIcons(HMENU popup, int items, int size)
+// Puts the icons on the popup's items; true when each is the shell's answer
+// for this size, none of them a stand-in for one still to come.
+static bool PutIcons(HMENU popup, int items, int size)
 {
+    bool complete = true;
     MENUITEMINFOA item = {};
     item.cbSize = sizeof item;
     item.fMask = MIIM_BITMAP;
@@ -280,25 +283,29 @@ static void PutIcons(HMENU popup, int items, int size)
         if (!app)
             continue;
         const IconEntry* entry = FindIcon(app->path);
+        complete = complete && entry && entry->size == size;
         item.hbmpItem = entry && entry->bitmap ? entry->bitmap : GenericIcon(size);
         SetMenuItemInfoA(popup, static_cast<UINT>(i), TRUE, &item);
     }
+    return complete;
 }
 
-static bool IsUserPopup(HMENU popup)
+static PopupEntry* FindUserPopup(HMENU popup)
 {
-    for (const PopupEntry* entry = g_popupHead; entry; entry = entry->next)
+    for (PopupEntry* entry = g_popupHead; entry; entry = entry->next)
         if (entry->popup == popup)
-            return true;
-    return false;
+            return entry;
+    return NULL;
 }
 
 void ShowMenuIcons(HMENU popup)
 {
-    if (!IsUserPopup(popup))
+    PopupEntry* shown = FindUserPopup(popup);
+    int size = MetricForDpi(SM_CXSMICON, WindowDpi(g_hwndBar));
+    // Opened before with all its icons: they are on its items still.
+    if (!shown || (shown->iconSize == size && !shown->iconsPending))
         return;
     int items = GetMenuItemCount(popup);
-    int size = MetricForDpi(SM_CXSMICON, WindowDpi(g_hwndBar));
     IconBatch* batch = items > 0 && LoadShell() ? MissingIcons(popup, items, size) : NULL;
     HANDLE thread = batch ? CreateThread(NULL, 0, FetchIcons, batch, 0, NULL) : NULL;
     if (batch && !thread) {
@@ -318,19 +325,8 @@ void ShowMenuIcons(HMENU popup)
             FreeBatch(batch);
         }
     }
-    PutIcons(popup, items, size);
-}
-
-// Whether the popup has been opened: its entries carry bitmaps.
-static bool ShowsIcons(HMENU popup, int items)
-{
-    MENUITEMINFOA item = {};
-    item.cbSize = sizeof item;
-    item.fMask = MIIM_BITMAP;
-    for (int i = 0; i < items; i++)
-        if (ItemApp(popup, i))
-            return GetMenuItemInfoA(popup, static_cast<UINT>(i), TRUE, &item) && item.hbmpItem;
-    return false;
+    shown->iconsPending = !PutIcons(popup, items, size);
+    shown->iconSize = size;
 }
 
 static BOOL CALLBACK RedrawOpenMenu(HWND window, LPARAM)
@@ -347,12 +343,10 @@ void OnMenuIconsFetched(LPARAM param)
     int size = batch->size;
     TakeFetched(batch);
     FreeBatch(batch);
-    // In place of the generic icons, for the popups' next opening.
-    for (const PopupEntry* entry = g_popupHead; entry; entry = entry->next) {
-        int items = GetMenuItemCount(entry->popup);
-        if (ShowsIcons(entry->popup, items))
-            PutIcons(entry->popup, items, size);
-    }
+    // In place of the generic icons, on the popups opened before.
+    for (PopupEntry* entry = g_popupHead; entry; entry = entry->next)
+        if (entry->iconSize == size)
+            entry->iconsPending = !PutIcons(entry->popup, GetMenuItemCount(entry->popup), size);
     EnumThreadWindows(GetCurrentThreadId(), RedrawOpenMenu, 0);
 }
 

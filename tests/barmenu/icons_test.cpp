@@ -105,8 +105,14 @@ TEST_F(MenuIconsTest, IconsAreKeptForTheSessionWhilePathsStayAndFreedWhenTheyGo)
     OpenAndSettle(popup);
     HBITMAP kept = ItemBitmap(popup, 0), dropped = ItemBitmap(popup, 1);
     ASSERT_NE(HBITMAP(NULL), kept);
+    MENUITEMINFOA none = {};
+    none.cbSize = sizeof none;
+    none.fMask = MIIM_BITMAP;
+    SetMenuItemInfoA(popup, 1, TRUE, &none);
     Open(popup);
-    EXPECT_EQ(kept, ItemBitmap(popup, 0)) << "a second opening fetches nothing";
+    EXPECT_EQ(kept, ItemBitmap(popup, 0));
+    EXPECT_EQ(NULL, ItemBitmap(popup, 1)) << "a second opening puts the icons on again";
+    EXPECT_EQ(2u, seam::FileInfoCalls().size()) << "a second opening fetches again";
 
     // User Menus changed the second entry's path and rebuilt the bar.
     CopyText(g_menuHead->firstApp->next->path, APP_PATH_SIZE, "c:\\windows\\winhlp32.exe");
