@@ -1,7 +1,7 @@
 // The program icons on the user popups' items. Menus keep the system's look:
 // each item carries a 32-bit bitmap with alpha (MIIM_BITMAP), no drawing of
-// our own. Nothing is fetched at start-up; a popup's icons are fetched on a
-// thread of their own when it is first about to open, since the shell may
+// our own. Nothing is fetched at start-up; a popup's icons are fetched on
+// threads of their own when it is first about to open, since the shell may
 // take long to answer for a path on a sleeping drive or a lost share.
 #include "barmenu/barmenu.h"
 
@@ -16,8 +16,9 @@
 
 // How long an opening popup waits for its icons: within the time a popup
 // takes to appear. What comes later is put on the items when it comes, and
-// an open popup is drawn again with it.
-enum { ICON_WAIT_MS = 40 };
+// an open popup is drawn again with it. The shell answers for several files
+// at once, and a path slow to answer holds up only its own thread.
+enum { ICON_WAIT_MS = 40, ICON_FETCHERS = 4 };
 
 // One path's bitmap, kept for the session; null while first fetched.
 struct IconEntry {
@@ -34,8 +35,9 @@ static IconEntry* s_icons[ICON_BUCKETS];
 static HBITMAP s_generic = NULL;
 static int s_genericSize = 0;
 
-// A popup's paths, handed to the fetching thread. Whoever ends last of the
-// thread and the waiting bar owns it: see FetchIcons and ShowMenuIcons.
+// A popup's paths, handed to the fetching threads, which take them in turn.
+// Whoever ends last of the threads and the waiting bar owns it: see
+// FetchIcons and ShowMenuIcons.
 struct IconJob {
     char key[APP_PATH_SIZE];
     char path[MAX_PATH];
@@ -48,6 +50,8 @@ struct IconBatch {
     HWND notify;
     int size;
     volatile LONG state;
+    volatile LONG next;
+    volatile LONG fetchers;
     int count;
     IconJob jobs[1];
 };
@@ -179,12 +183,14 @@ static DWORD WINAPI FetchIcons(LPVOID param)
     IconBatch* batch = static_cast<IconBatch*>(param);
     // Icon handlers of the shell want COM on the calling thread.
     bool com = s_comInit && s_comEnd && SUCCEEDED(s_comInit(NULL, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE));
-    for (int i = 0; i < batch->count; i++) {
+    for (LONG i; (i = InterlockedIncrement(&batch->next) - 1) < batch->count;) {
         batch->jobs[i].bitmap = PathIconBitmap(batch->jobs[i].path, batch->size);
         InterlockedExchange(&batch->jobs[i].done, 1);
     }
     if (com)
         s_comEnd();
+    if (InterlockedDecrement(&batch->fetchers) > 0)
+        return 0;
     // The bar gave up waiting: the rest goes to it as a message, to the bar
     // made anew for a display change meanwhile if need be, so that no path
     // stays on its way for good.
@@ -298,6 +304,23 @@ static PopupEntry* FindUserPopup(HMENU popup)
     return NULL;
 }
 
+// As many threads as there are paths, up to ICON_FETCHERS; how many began.
+static DWORD StartFetchers(IconBatch* batch, HANDLE* threads)
+{
+    int wanted = batch->count < ICON_FETCHERS ? batch->count : ICON_FETCHERS;
+    DWORD started = 0;
+    for (int i = 0; i < wanted; i++) {
+        // Held until all are made: each must know how many ran.
+        HANDLE thread = CreateThread(NULL, 0, FetchIcons, batch, CREATE_SUSPENDED, NULL);
+        if (thread)
+            threads[started++] = thread;
+    }
+    batch->fetchers = static_cast<LONG>(started);
+    for (DWORD i = 0; i < started; i++)
+        ResumeThread(threads[i]);
+    return started;
+}
+
 void ShowMenuIcons(HMENU popup)
 {
     PopupEntry* shown = FindUserPopup(popup);
@@ -307,8 +330,9 @@ void ShowMenuIcons(HMENU popup)
         return;
     int items = GetMenuItemCount(popup);
     IconBatch* batch = items > 0 && LoadShell() ? MissingIcons(popup, items, size) : NULL;
-    HANDLE thread = batch ? CreateThread(NULL, 0, FetchIcons, batch, 0, NULL) : NULL;
-    if (batch && !thread) {
+    HANDLE threads[ICON_FETCHERS];
+    DWORD started = batch ? StartFetchers(batch, threads) : 0;
+    if (batch && !started) {
         // None fetched: the generic icon now, and another try next time.
         for (int i = 0; i < batch->count; i++) {
             IconEntry* entry = FindIcon(batch->jobs[i].key);
@@ -316,9 +340,10 @@ void ShowMenuIcons(HMENU popup)
                 entry->pending = false;
         }
         FreeBatch(batch);
-    } else if (thread) {
-        WaitForSingleObject(thread, ICON_WAIT_MS);
-        CloseHandle(thread);
+    } else if (started) {
+        WaitForMultipleObjects(started, threads, TRUE, ICON_WAIT_MS);
+        for (DWORD i = 0; i < started; i++)
+            CloseHandle(threads[i]);
         TakeFetched(batch);
         if (InterlockedExchange(&batch->state, BATCH_ABANDONED) == BATCH_FINISHED) {
             TakeFetched(batch);

@@ -85,13 +85,16 @@ TEST_F(MenuIconsTest, EachEntryShowsTheIconTheShellShowsForItsPathOnceItsPopupOp
         EXPECT_FALSE(IconPixels(ItemBitmap(popup, i)).empty()) << i;
     char windir[MAX_PATH];
     GetEnvironmentVariableA("windir", windir, sizeof windir);
-    // The file's own icon; for a file that is not there, its type's.
+    // The file's own icon; for a file that is not there, its type's. Asked
+    // for on several threads at once, in any order.
     std::vector<std::string> asked;
     for (const seam::FileInfoCall& call : seam::FileInfoCalls())
         asked.push_back(call.path + ((call.flags & SHGFI_USEFILEATTRIBUTES) ? " by type" : ""));
-    EXPECT_EQ((std::vector<std::string>{"c:\\windows\\notepad.exe", std::string(windir) + "\\notepad.exe",
-                                        "c:\\nowhere\\gone.exe", "c:\\nowhere\\gone.exe by type"}),
-              asked);
+    std::vector<std::string> expected{"c:\\windows\\notepad.exe", std::string(windir) + "\\notepad.exe",
+                                      "c:\\nowhere\\gone.exe", "c:\\nowhere\\gone.exe by type"};
+    std::sort(asked.begin(), asked.end());
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(expected, asked);
 
     HMENU command = GetSubMenu(g_hBarMenu, 0);
     Open(command);

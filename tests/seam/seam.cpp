@@ -5,6 +5,7 @@
 #include <string.h>
 
 #include <map>
+#include <mutex>
 #include <set>
 
 namespace seam {
@@ -296,7 +297,12 @@ static UINT_PTR WINAPI Seam_SHAppBarMessage(DWORD message, PAPPBARDATA data)
 static DWORD_PTR(WINAPI* Real_SHGetFileInfoA)(LPCSTR, DWORD, SHFILEINFOA*, UINT, UINT) = NULL;
 static DWORD_PTR WINAPI Seam_SHGetFileInfoA(LPCSTR path, DWORD attributes, SHFILEINFOA* info, UINT size, UINT flags)
 {
-    s.fileInfoCalls.push_back({Text(path), flags});
+    {
+        // The bar asks for icons on several threads at once.
+        static std::mutex lock;
+        std::lock_guard<std::mutex> hold(lock);
+        s.fileInfoCalls.push_back({Text(path), flags});
+    }
     if (!s.slowPath.empty() && path && strstr(path, s.slowPath.c_str()))
         Sleep(s.slowMs);
     return Real_SHGetFileInfoA(path, attributes, info, size, flags);
