@@ -91,10 +91,19 @@ int CreateBar()
     SizeBar();
     RegisterBarHotkey();
     ShowWindow(g_hwndBar, SW_RESTORE);
+    // The toolbar's registration loads the shell's library, and the hook its
+    // own: both wait until the bar is drawn and has answered what came first.
+    // A timer's message is the last the queue gives.
+    SetTimer(g_hwndBar, PLACE_TIMER_ID, 0, NULL);
+    return 1;
+}
+
+void TakeBarPlace()
+{
+    KillTimer(g_hwndBar, PLACE_TIMER_ID);
     if (g_userVars.stayOnTop)
         RegisterAppBar();
     UpdateMaximizeHook();
-    return 1;
 }
 
 void LayOutBar()
@@ -123,11 +132,9 @@ void TearDownBar()
 static void ApplyStayOnTop()
 {
     SetWindowPos(g_hwndBar, g_userVars.stayOnTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-    if (g_userVars.stayOnTop)
-        RegisterAppBar();
-    else
+    if (!g_userVars.stayOnTop)
         UnregisterAppBar(false);
-    UpdateMaximizeHook();
+    TakeBarPlace();
 }
 
 // Set while the exit sequence runs: a close or the end of the session that
@@ -159,7 +166,10 @@ static void RecreateBar()
         ShowWarning("Could not create the bar for the new display.\n"
                     "Tolvex will save the menus and settings and close.");
         ExitTolvex();
+        return;
     }
+    // At once: maximized windows would grow into the strip meanwhile.
+    TakeBarPlace();
 }
 
 namespace {
@@ -334,6 +344,8 @@ static void OnTimer(WPARAM id)
         RefreshClock();
     else if (id == HOTKEY_TIMER_ID)
         OnHotkeyTimer();
+    else if (id == PLACE_TIMER_ID)
+        TakeBarPlace();
 }
 
 LRESULT CALLBACK TolvexWinProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)

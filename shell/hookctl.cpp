@@ -13,30 +13,33 @@ HHOOK g_hHook = NULL;
 static HMODULE s_hookDll = NULL;
 static HOOKPROC s_hookProc = NULL;
 
-int LoadHookLibrary()
+static void LoadHookLibrary()
 {
-    s_hookDll = NULL;
-    s_hookProc = NULL;
     // Beside tolvex.exe, by its full path: never one planted elsewhere on
     // the search path.
     wchar_t path[PROGRAM_PATH_SIZE];
     DWORD dirLen = ProgramFolder(path, PROGRAM_PATH_SIZE);
     if (dirLen == 0 || dirLen + sizeof HOOK_DLL_NAME / sizeof(wchar_t) > PROGRAM_PATH_SIZE)
-        return 0;
+        return;
     lstrcpyW(path + dirLen, HOOK_DLL_NAME);
     s_hookDll = LoadLibraryExW(path, NULL, 0);
     if (!s_hookDll)
-        return 0;
+        return;
     // void (*)() is the type GCC lets any function pointer pass through.
     s_hookProc =
         reinterpret_cast<HOOKPROC>(reinterpret_cast<void (*)()>(GetProcAddress(s_hookDll, "MaximizeHookProc")));
-    return s_hookProc != NULL;
+    if (!s_hookProc) {
+        FreeLibrary(s_hookDll);
+        s_hookDll = NULL;
+    }
 }
 
 int InstallMaximizeHook()
 {
     if (g_hHook)
         return 1;
+    if (!s_hookProc)
+        LoadHookLibrary();
     if (!s_hookProc)
         return 0;
     g_hHook = SetWindowsHookExA(WH_CALLWNDPROC, s_hookProc, s_hookDll, 0);

@@ -7,7 +7,7 @@
 
 #include "base/report.h"
 
-enum { CLOCK_TIMER_ID = 65244 };
+enum { CLOCK_TIMER_ID = 65244, PLACE_TIMER_ID = 65246 };
 
 extern const char BAR_CLASS_NAME[];    // "TXClass"
 extern const char BAR_TITLE[];         // "Tolvex"
@@ -22,11 +22,9 @@ extern int g_newShell;
 // shared by Exit and a fatal stop.
 void TearDownBar();
 
-// Maximize hook. LoadHookLibrary loads tolvexhk.dll from the folder of
-// tolvex.exe (never through the search path) for the rest of the run and
-// returns 0 when it cannot; InstallMaximizeHook returns 1 when a hook is
-// installed afterwards, 0 when none could be.
-int LoadHookLibrary();
+// Maximize hook. InstallMaximizeHook loads tolvexhk.dll from the folder of
+// tolvex.exe (never through the search path) when first needed, and returns
+// 1 when a hook is installed afterwards, 0 when none could be.
 int InstallMaximizeHook();
 void RemoveMaximizeHook();
 // Installs the hook while the bar stays on top where the system keeps no
@@ -64,7 +62,11 @@ int BarHeight();
 void LayOutBar();
 int RegisterBarClass();
 DWORD BarExStyle(int stayOnTop, int newShell);
+// Makes and shows the bar; it takes its place (PLACE_TIMER_ID) once drawn.
 int CreateBar();
+// Registers the bar as the desktop toolbar while it stays on top, and puts
+// the maximize hook in or out.
+void TakeBarPlace();
 LRESULT CALLBACK TolvexWinProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 // Runs a modal dialog owned by the bar; a display change that arrives while
 // it is open is carried out once the last such dialog has closed.

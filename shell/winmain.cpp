@@ -49,7 +49,6 @@ static int RunBar(HINSTANCE hInstance)
     if (!RegisterBarClass())
         return 0;
     LoadMenuList();
-    LoadHookLibrary();  // a failure shows when the hook is wanted
     if (!CreateBar())
         return 0;
 

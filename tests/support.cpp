@@ -87,8 +87,8 @@ std::string TolvexTest::DescribeMenus()
 void TolvexTest::StartBar()
 {
     ASSERT_TRUE(RegisterBarClass() || GetLastError() == ERROR_CLASS_ALREADY_EXISTS);
-    LoadHookLibrary();
     ASSERT_TRUE(CreateBar());
+    TakeBarPlace();  // without waiting for its timer
     Pump();
 }
 

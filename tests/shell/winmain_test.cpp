@@ -14,10 +14,16 @@ protected:
     {
         return WinMain(g_hInstance, NULL, const_cast<LPSTR>("--any arguments"), SW_SHOWMINIMIZED);
     }
-    // Runs `look` on the running bar once its loop runs, then chooses Exit.
+    // Runs `look` on the running bar once it has taken its place, then
+    // chooses Exit: a timer set once the loop runs comes after the bar's.
     static void ExitWhenRunning(std::function<void()> look)
     {
         Look() = std::move(look);
+        SetTimer(NULL, 0, 0, LookSoon);
+    }
+    static void CALLBACK LookSoon(HWND, UINT, UINT_PTR timer, DWORD)
+    {
+        KillTimer(NULL, timer);
         SetTimer(NULL, 0, 0, LookAndExit);
     }
     static std::function<void()>& Look()
