@@ -103,23 +103,17 @@ HWND OpenDialog(HWND bar, int command, const char* caption)
     return dialog;
 }
 
-Bytes SettingsRecord(int32_t stayOnTop, int32_t chime, int32_t reserved, const std::string& wavPath)
+Bytes WriteSettings(int32_t stayOnTop)
 {
     Bytes record;
     PutLE32(record, static_cast<uint32_t>(stayOnTop));
-    PutLE32(record, static_cast<uint32_t>(chime));
-    PutLE32(record, static_cast<uint32_t>(reserved));
-    PutField(record, wavPath, 80);
+    PutLE32(record, 0);           // no chime
+    PutLE32(record, 0xFFFFFFFF);  // reserved
+    PutField(record, "", 80);     // no WAV file
+    EXPECT_EQ(ERROR_SUCCESS,
+              RegSetKeyValueA(HKEY_CURRENT_USER, SETTINGS_KEY, "User_Vars", REG_BINARY, record.data(),
+                              static_cast<DWORD>(record.size())));
     return record;
-}
-
-void WriteSettings(const Bytes& record)
-{
-    HKEY key;
-    ASSERT_EQ(ERROR_SUCCESS,
-              RegCreateKeyExA(HKEY_CURRENT_USER, SETTINGS_KEY, 0, NULL, 0, KEY_ALL_ACCESS, NULL, &key, NULL));
-    EXPECT_EQ(ERROR_SUCCESS, RegSetValueExA(key, "User_Vars", 0, REG_BINARY, record.data(), (DWORD)record.size()));
-    RegCloseKey(key);
 }
 
 Bytes ReadSettings()
@@ -131,40 +125,6 @@ Bytes ReadSettings()
         return Bytes();
     record.resize(size);
     return record;
-}
-
-Bytes DataFile(const std::vector<MenuSpec>& menus, uint32_t version)
-{
-    // A menu: name[30], 2 bytes, count, 12 bytes. An entry: path[80],
-    // workDir[80], params[30], name[30], separator, 8 bytes.
-    Bytes out;
-    PutLE32(out, version);
-    for (const MenuSpec& menu : menus) {
-        PutField(out, menu.name, 32);
-        PutLE32(out, static_cast<uint32_t>(menu.apps.size()));
-        PutField(out, "", 12);
-        for (const AppSpec& app : menu.apps) {
-            PutField(out, app.path, 80);
-            PutField(out, app.workDir, 80);
-            PutField(out, app.params, 30);
-            PutField(out, app.name, 30);
-            PutLE32(out, app.separator);
-            PutField(out, "", 8);
-        }
-    }
-    return out;
-}
-
-Bytes DefaultDataFile()
-{
-    char windows[MAX_PATH];
-    GetWindowsDirectoryA(windows, sizeof windows);
-    std::string dir = std::string(windows) + "\\";
-    return DataFile(
-        {{"&Apps",
-          {{"Visual &C++ v4.0", "c:\\vc40\\bin\\msdev.exe", "", "", 0},
-           {"&Word v7.0", "c:\\winword\\winword.exe", "", "", 0}}},
-         {"&Games", {{"&Minesweeper", dir + "winmine.exe", "", "", 0}, {"&Solitaire", dir + "sol.exe", "", "", 0}}}});
 }
 
 Bytes ReadFileBytes(const std::string& path)

@@ -51,6 +51,22 @@ bool SaveScreen(const char* path)
     return ok && WriteFileBytes(path, file);
 }
 
+// Polls until `done`, answering the greeting: null then, or what went wrong.
+template <typename Done>
+const char* Await(HANDLE bar, DWORD start, Done done, const char* late)
+{
+    for (;; Sleep(50)) {
+        if (!OnlyGreeting())
+            return "a box";
+        if (done())
+            return NULL;
+        if (WaitForSingleObject(bar, 0) == WAIT_OBJECT_0)
+            return "tolvex.exe ended before its bar showed";
+        if (GetTickCount() - start > RUN_LIMIT_MS)
+            return late;
+    }
+}
+
 int ShowBar(const char* shot)
 {
     HANDLE bar = StartProcess(BuildDir() + "tolvex.exe", "", "");
@@ -59,31 +75,16 @@ int ShowBar(const char* shot)
         return 1;
     }
     DWORD start = GetTickCount();
-    const char* failed = NULL;
-    auto ended = [&] { return WaitForSingleObject(bar, 0) == WAIT_OBJECT_0; };
-    auto late = [&] { return GetTickCount() - start > RUN_LIMIT_MS; };
-    while (!failed && !FindBar()) {
-        if (!OnlyGreeting())
-            failed = "a box";
-        else if (ended())
-            failed = "tolvex.exe ended before its bar showed";
-        else if (late())
-            failed = "no bar window showed within 60 s";
-        Sleep(50);
+    const char* failed = Await(
+        bar, start, [] { return FindBar() != NULL; }, "no bar window showed within 60 s");
+    if (!failed) {
+        Sleep(1000);  // the menu bar paints
+        failed = !OnlyGreeting() ? "a box" : !SaveScreen(shot) ? "cannot save the screen" : NULL;
     }
-    Sleep(1000);  // the menu bar paints
-    if (!failed && !OnlyGreeting())
-        failed = "a box";
-    if (!failed && !SaveScreen(shot))
-        failed = "cannot save the screen";
-    if (!failed)
+    if (!failed) {
         PostMessageA(FindBar(), WM_COMMAND, IDM_EXIT, 0);
-    while (!failed && !ended()) {
-        if (!OnlyGreeting())
-            failed = "a box";
-        else if (late())
-            failed = "the bar did not end within 60 s";
-        Sleep(50);
+        auto ended = [&] { return WaitForSingleObject(bar, 0) == WAIT_OBJECT_0; };
+        failed = Await(bar, start, ended, "the bar did not end within 60 s");
     }
     if (failed) {
         fprintf(stderr, "show-bar: %s\n", failed);
