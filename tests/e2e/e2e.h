@@ -31,6 +31,8 @@ bool WaitUntil(DWORD ms, Done done)
     }
 }
 
+// Paths here are UTF-8.
+std::wstring Wide(const std::string& text);
 // A process started with `dir` as its current directory, or null.
 HANDLE StartProcess(const std::string& exe, const std::string& args, const std::string& dir);
 // Its exit code once it has ended within `ms`, else STILL_ACTIVE.

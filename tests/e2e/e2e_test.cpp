@@ -103,20 +103,6 @@ double Seconds()
     return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
-// The data file with its first two menus, each with its entries, swapped:
-// what moving the first menu down and saving writes.
-Bytes SwapFirstMenus(const Bytes& file)
-{
-    size_t first = 48 + GetLE32(file, 4 + 32) * 232;
-    size_t second = 48 + GetLE32(file, 4 + first + 32) * 232;
-    auto at = [&](size_t offset) { return file.begin() + static_cast<ptrdiff_t>(offset); };
-    Bytes swapped(file.begin(), at(4));
-    swapped.insert(swapped.end(), at(4 + first), at(4 + first + second));
-    swapped.insert(swapped.end(), at(4), at(4 + first));
-    swapped.insert(swapped.end(), at(4 + first + second), file.end());
-    return swapped;
-}
-
 }  // namespace
 
 // One bar per session: a start during the first's greeting, and one while
@@ -242,7 +228,6 @@ TEST_F(E2eTest, KilledWhileSavingLeavesTheOldOrTheNewFile)
         return std::make_pair(data.nFileSizeLow,
                               (uint64_t)data.ftLastWriteTime.dwHighDateTime << 32 | data.ftLastWriteTime.dwLowDateTime);
     };
-    Bytes before = ReadFileBytes(file);
     auto last = stamp();
     ASSERT_TRUE(startSave());
     HWND edit = FindBox("User Menus");
@@ -256,20 +241,24 @@ TEST_F(E2eTest, KilledWhileSavingLeavesTheOldOrTheNewFile)
     ASSERT_FALSE(IsWindow(edit)) << ShownBox();
     ASSERT_GT(saveTime, 0) << "apps.tx did not change";
     ExitBar(bar, process);
+    std::swap(menus[0], menus[1]);
     Bytes after = ReadFileBytes(file);
-    ASSERT_TRUE(after == SwapFirstMenus(before));
+    ASSERT_TRUE(after == DataFileImage(menus));
 
     int replaced = 0;
     for (int run = 0; run < runs; ++run) {
-        before = after;
+        const Bytes before = after;
+        std::swap(menus[0], menus[1]);
         ASSERT_TRUE(startSave());
         double delay = saveTime * 2 * (run + 0.5) / runs;
         while (Seconds() - okAt < delay) { }
         TerminateProcess(process, 9);
         WaitExit(process);
         after = ReadFileBytes(file);
-        bool isNew = after == SwapFirstMenus(before);
+        bool isNew = after == DataFileImage(menus);
         ASSERT_TRUE(isNew || after == before) << "torn after a kill " << delay * 1000 << " ms after OK";
+        if (!isNew)
+            std::swap(menus[0], menus[1]);
         replaced += isNew;
     }
     printf("%d kills over a %.1f ms save: %d old, %d new\n", runs, saveTime * 1000, runs - replaced, replaced);
@@ -395,25 +384,14 @@ TEST_F(E2eTest, PlantedLibrariesStayUnloaded)
 // into "?"s: the bar starts, with its hook, and keeps apps.tx there.
 TEST_F(E2eTest, AProgramFolderNamedOutsideTheCodePage)
 {
-    std::wstring dir(Folder().begin(), Folder().end());
-    dir += L"\u041f\u0440\u043e\u0433\\";
-    ASSERT_TRUE(CreateDirectoryW(dir.c_str(), NULL));
-    for (const wchar_t* file : {L"tolvex.exe", L"tolvexhk.dll"}) {
-        std::wstring from(BuildDir().begin(), BuildDir().end());
-        ASSERT_TRUE(CopyFileW((from + file).c_str(), (dir + file).c_str(), FALSE));
-    }
+    const std::string dir = Folder() + "\xd0\x9f\xd1\x80\xd0\xbe\xd0\xb3\\";
+    ASSERT_TRUE(CreateDirectoryW(Wide(dir).c_str(), NULL));
+    for (const char* file : {"tolvex.exe", "tolvexhk.dll"})
+        ASSERT_TRUE(CopyFileW(Wide(BuildDir() + file).c_str(), Wide(dir + file).c_str(), FALSE));
     WriteSettings(1);
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process = {};
-    ASSERT_TRUE(CreateProcessW((dir + L"tolvex.exe").c_str(), NULL, NULL, NULL, FALSE, 0, NULL, dir.c_str(), &startup,
-                               &process));
-    CloseHandle(process.hThread);
-    HWND bar = WaitBar(process.hProcess);
-    if (bar)
-        ExitBar(bar, process.hProcess);
-    else
-        TerminateProcess(process.hProcess, 1);
-    CloseHandle(process.hProcess);
-    EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW((dir + L"apps.tx").c_str()));
+    HANDLE process = Start(dir + "tolvex.exe", "", dir);
+    HWND bar = WaitBar(process);
+    ASSERT_TRUE(bar);
+    ExitBar(bar, process);
+    EXPECT_TRUE(FileExists(dir + "apps.tx"));
 }
