@@ -51,22 +51,6 @@ bool SaveScreen(const char* path)
     return ok && WriteFileBytes(path, file);
 }
 
-// Polls until `done`, answering the greeting: null then, or what went wrong.
-template <typename Done>
-const char* Await(HANDLE bar, DWORD start, Done done, const char* late)
-{
-    for (;; Sleep(50)) {
-        if (!OnlyGreeting())
-            return "a box";
-        if (done())
-            return NULL;
-        if (WaitForSingleObject(bar, 0) == WAIT_OBJECT_0)
-            return "tolvex.exe ended before its bar showed";
-        if (GetTickCount() - start > RUN_LIMIT_MS)
-            return late;
-    }
-}
-
 int ShowBar(const char* shot)
 {
     HANDLE bar = StartProcess(BuildDir() + "tolvex.exe", "", "");
@@ -74,18 +58,22 @@ int ShowBar(const char* shot)
         fprintf(stderr, "cannot start tolvex.exe: error %lu\n", GetLastError());
         return 1;
     }
-    DWORD start = GetTickCount();
-    const char* failed = Await(
-        bar, start, [] { return FindBar() != NULL; }, "no bar window showed within 60 s");
-    if (!failed) {
-        Sleep(1000);  // the menu bar paints
-        failed = !OnlyGreeting() ? "a box" : !SaveScreen(shot) ? "cannot save the screen" : NULL;
+    const char* failed = NULL;
+    bool exiting = false;
+    for (DWORD start = GetTickCount(); !failed && WaitForSingleObject(bar, 50) == WAIT_TIMEOUT;) {
+        if (!OnlyGreeting()) {
+            failed = "a box";
+        } else if (GetTickCount() - start > RUN_LIMIT_MS) {
+            failed = exiting ? "the bar did not end within 60 s" : "no bar window showed within 60 s";
+        } else if (!exiting && FindBar()) {
+            Sleep(1000);  // the menu bar paints
+            if (!SaveScreen(shot))
+                failed = "cannot save the screen";
+            exiting = PostMessageA(FindBar(), WM_COMMAND, IDM_EXIT, 0);
+        }
     }
-    if (!failed) {
-        PostMessageA(FindBar(), WM_COMMAND, IDM_EXIT, 0);
-        auto ended = [&] { return WaitForSingleObject(bar, 0) == WAIT_OBJECT_0; };
-        failed = Await(bar, start, ended, "the bar did not end within 60 s");
-    }
+    if (!failed && !exiting)
+        failed = "tolvex.exe ended before its bar showed";
     if (failed) {
         fprintf(stderr, "show-bar: %s\n", failed);
         TerminateProcess(bar, 1);
