@@ -13,9 +13,8 @@
 
 enum { STEP_MS = 20000 };
 
-// The build's folder (with a trailing backslash): tolvex.exe and
-// tolvexhk.dll; this program, tvrecord.exe and tvplanted.dll are in
-// tests\e2e\ below it.
+// The build's folder (with a trailing backslash), with tolvex.exe and
+// tolvexhk.dll; this program and tvplanted.dll are in tests\e2e\ below it.
 const std::string& BuildDir();
 std::string TestProgramDir();
 
