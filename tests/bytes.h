@@ -1,4 +1,4 @@
-// Data file images for the tests, native and in-process alike.
+// Data file images for the tests: native, in-process and end to end.
 #pragma once
 #include <stddef.h>
 #include <stdint.h>
@@ -25,4 +25,55 @@ inline void PutField(Bytes& out, const std::string& text, size_t size)
 inline uint32_t GetLE32(const Bytes& in, size_t at)
 {
     return in[at] | in[at + 1] << 8 | in[at + 2] << 16 | static_cast<uint32_t>(in[at + 3]) << 24;
+}
+
+// apps.tx as the program lays it out: the version, then each menu's record
+// (name in 32 bytes, its count, 12 bytes of link slots) followed by its
+// entries' (four texts, the separator flag, 8 bytes of link slots).
+struct FileEntry {
+    std::string path, workDir, params, name;
+    uint32_t separator;
+};
+struct FileMenu {
+    std::string name;
+    std::vector<FileEntry> apps;
+};
+
+inline void PutMenuRecord(Bytes& out, const std::string& name, uint32_t count)
+{
+    PutField(out, name, 32);
+    PutLE32(out, count);
+    PutField(out, "", 12);
+}
+
+inline void PutEntryRecord(Bytes& out, const FileEntry& app)
+{
+    PutField(out, app.path, 80);
+    PutField(out, app.workDir, 80);
+    PutField(out, app.params, 30);
+    PutField(out, app.name, 30);
+    PutLE32(out, app.separator);
+    PutField(out, "", 8);
+}
+
+inline Bytes DataFileImage(const std::vector<FileMenu>& menus, uint32_t version = 100)
+{
+    Bytes out;
+    PutLE32(out, version);
+    for (const FileMenu& menu : menus) {
+        PutMenuRecord(out, menu.name, static_cast<uint32_t>(menu.apps.size()));
+        for (const FileEntry& app : menu.apps)
+            PutEntryRecord(out, app);
+    }
+    return out;
+}
+
+// The menus a first start makes, their games in `windows` (with its backslash).
+inline std::vector<FileMenu> DefaultMenus(const std::string& windows)
+{
+    return {{"&Apps",
+             {{"c:\\vc40\\bin\\msdev.exe", "", "", "Visual &C++ v4.0", 0},
+              {"c:\\winword\\winword.exe", "", "", "&Word v7.0", 0}}},
+            {"&Games",
+             {{windows + "winmine.exe", "", "", "&Minesweeper", 0}, {windows + "sol.exe", "", "", "&Solitaire", 0}}}};
 }

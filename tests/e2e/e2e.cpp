@@ -1,24 +1,12 @@
 #include "tests/e2e/e2e.h"
 
-#include <stdio.h>
+#include <fstream>
+#include <iterator>
 
 #include "resources/resource.h"
 #include "tests/deletetree.h"
 
-namespace {
-
 const char SETTINGS_KEY[] = "Software\\Tolvex";
-// The static control that holds a message box's text.
-const int BOX_TEXT_ID = 0xFFFF;
-
-std::string Narrow(const wchar_t* text)
-{
-    char out[2048];
-    int n = WideCharToMultiByte(CP_UTF8, 0, text, -1, out, sizeof out, NULL, NULL);
-    return n > 0 ? std::string(out, static_cast<size_t>(n - 1)) : std::string();
-}
-
-}  // namespace
 
 std::string TestProgramDir()
 {
@@ -39,14 +27,21 @@ const std::string& BuildDir()
     return dir;
 }
 
+std::wstring Wide(const std::string& text)
+{
+    wchar_t wide[1024];
+    int n = MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, wide, 1024);
+    return std::wstring(wide, n > 0 ? static_cast<size_t>(n - 1) : 0);
+}
+
 HANDLE StartProcess(const std::string& exe, const std::string& args, const std::string& dir)
 {
-    std::string command = "\"" + exe + "\"" + (args.empty() ? "" : " " + args);
-    STARTUPINFOA startup = {};
+    std::wstring command = Wide("\"" + exe + "\"" + (args.empty() ? "" : " " + args));
+    STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION started;
-    if (!CreateProcessA(exe.c_str(), &command[0], NULL, NULL, FALSE, 0, NULL, dir.empty() ? NULL : dir.c_str(),
-                        &startup, &started))
+    if (!CreateProcessW(Wide(exe).c_str(), &command[0], NULL, NULL, FALSE, 0, NULL,
+                        dir.empty() ? NULL : Wide(dir).c_str(), &startup, &started))
         return NULL;
     CloseHandle(started.hThread);
     return started.hProcess;
@@ -74,10 +69,9 @@ HWND FindBox(const char* caption)
 
 std::string BoxText(HWND box)
 {
-    // Wide: across processes an ANSI read loses what is not ASCII.
-    wchar_t text[1024] = L"";
-    GetWindowTextW(GetDlgItem(box, BOX_TEXT_ID), text, 1024);
-    return Narrow(text);
+    char text[1024] = "";
+    GetDlgItemTextA(box, 0xFFFF, text, sizeof text);  // a message box's text
+    return text;
 }
 
 std::string ShownBox()
@@ -103,96 +97,45 @@ HWND OpenDialog(HWND bar, int command, const char* caption)
     return dialog;
 }
 
-Bytes SettingsRecord(int32_t stayOnTop, int32_t chime, int32_t reserved, const std::string& wavPath)
+Bytes WriteSettings(int32_t stayOnTop)
 {
     Bytes record;
     PutLE32(record, static_cast<uint32_t>(stayOnTop));
-    PutLE32(record, static_cast<uint32_t>(chime));
-    PutLE32(record, static_cast<uint32_t>(reserved));
-    PutField(record, wavPath, 80);
+    PutLE32(record, 0);           // no chime
+    PutLE32(record, 0xFFFFFFFF);  // reserved
+    PutField(record, "", 80);     // no WAV file
+    EXPECT_EQ(ERROR_SUCCESS,
+              RegSetKeyValueA(HKEY_CURRENT_USER, SETTINGS_KEY, "User_Vars", REG_BINARY, record.data(),
+                              static_cast<DWORD>(record.size())));
     return record;
-}
-
-void WriteSettings(const Bytes& record)
-{
-    HKEY key;
-    ASSERT_EQ(ERROR_SUCCESS,
-              RegCreateKeyExA(HKEY_CURRENT_USER, SETTINGS_KEY, 0, NULL, 0, KEY_ALL_ACCESS, NULL, &key, NULL));
-    EXPECT_EQ(ERROR_SUCCESS, RegSetValueExA(key, "User_Vars", 0, REG_BINARY, record.data(), (DWORD)record.size()));
-    RegCloseKey(key);
 }
 
 Bytes ReadSettings()
 {
     Bytes record(1024);
-    DWORD size = (DWORD)record.size();
-    if (RegGetValueA(HKEY_CURRENT_USER, SETTINGS_KEY, "User_Vars", RRF_RT_REG_BINARY, NULL, record.data(), &size) !=
-        ERROR_SUCCESS)
-        return Bytes();
-    record.resize(size);
+    DWORD size = static_cast<DWORD>(record.size());
+    LONG read =
+        RegGetValueA(HKEY_CURRENT_USER, SETTINGS_KEY, "User_Vars", RRF_RT_REG_BINARY, NULL, record.data(), &size);
+    record.resize(read == ERROR_SUCCESS ? size : 0);
     return record;
-}
-
-Bytes DataFile(const std::vector<MenuSpec>& menus, uint32_t version)
-{
-    // A menu: name[30], 2 bytes, count, 12 bytes. An entry: path[80],
-    // workDir[80], params[30], name[30], separator, 8 bytes.
-    Bytes out;
-    PutLE32(out, version);
-    for (const MenuSpec& menu : menus) {
-        PutField(out, menu.name, 32);
-        PutLE32(out, static_cast<uint32_t>(menu.apps.size()));
-        PutField(out, "", 12);
-        for (const AppSpec& app : menu.apps) {
-            PutField(out, app.path, 80);
-            PutField(out, app.workDir, 80);
-            PutField(out, app.params, 30);
-            PutField(out, app.name, 30);
-            PutLE32(out, app.separator);
-            PutField(out, "", 8);
-        }
-    }
-    return out;
-}
-
-Bytes DefaultDataFile()
-{
-    char windows[MAX_PATH];
-    GetWindowsDirectoryA(windows, sizeof windows);
-    std::string dir = std::string(windows) + "\\";
-    return DataFile(
-        {{"&Apps",
-          {{"Visual &C++ v4.0", "c:\\vc40\\bin\\msdev.exe", "", "", 0},
-           {"&Word v7.0", "c:\\winword\\winword.exe", "", "", 0}}},
-         {"&Games", {{"&Minesweeper", dir + "winmine.exe", "", "", 0}, {"&Solitaire", dir + "sol.exe", "", "", 0}}}});
 }
 
 Bytes ReadFileBytes(const std::string& path)
 {
-    Bytes data;
-    FILE* file = fopen(path.c_str(), "rb");
-    if (!file)
-        return data;
-    uint8_t chunk[65536];
-    size_t got;
-    while ((got = fread(chunk, 1, sizeof chunk, file)) > 0)
-        data.insert(data.end(), chunk, chunk + got);
-    fclose(file);
-    return data;
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), {});
 }
 
 bool WriteFileBytes(const std::string& path, const Bytes& data)
 {
-    FILE* file = fopen(path.c_str(), "wb");
-    if (!file)
-        return false;
-    bool written = fwrite(data.data(), 1, data.size(), file) == data.size();
-    return fclose(file) == 0 && written;
+    std::ofstream out(path, std::ios::binary);
+    return static_cast<bool>(
+        out.write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size())));
 }
 
 bool FileExists(const std::string& path)
 {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    return GetFileAttributesW(Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 void E2eTest::SetUp()

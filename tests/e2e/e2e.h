@@ -13,9 +13,8 @@
 
 enum { STEP_MS = 20000 };
 
-// The build's folder (with a trailing backslash): tolvex.exe and
-// tolvexhk.dll; this program, tvrecord.exe and tvplanted.dll are in
-// tests\e2e\ below it.
+// The build's folder (with a trailing backslash), with tolvex.exe and
+// tolvexhk.dll; this program and tvplanted.dll are in tests\e2e\ below it.
 const std::string& BuildDir();
 std::string TestProgramDir();
 
@@ -31,6 +30,8 @@ bool WaitUntil(DWORD ms, Done done)
     }
 }
 
+// Paths here are UTF-8.
+std::wstring Wide(const std::string& text);
 // A process started with `dir` as its current directory, or null.
 HANDLE StartProcess(const std::string& exe, const std::string& args, const std::string& dir);
 // Its exit code once it has ended within `ms`, else STILL_ACTIVE.
@@ -40,7 +41,6 @@ DWORD WaitExit(HANDLE process, DWORD ms = STEP_MS);
 HWND FindBar();
 // The visible dialog or message box of that caption, or null.
 HWND FindBox(const char* caption);
-// A message box's text.
 std::string BoxText(HWND box);
 // The caption and text of a box of the bar's ("Tolvex" or "Fatal Tolvex
 // Error") that shows now, or "" when none does.
@@ -50,24 +50,10 @@ bool Close(HWND dialog, int button);
 // Posts a command to the bar and waits for the dialog it opens.
 HWND OpenDialog(HWND bar, int command, const char* caption);
 
-// HKCU\Software\Tolvex\User_Vars: the 92-byte record, or empty when absent.
-Bytes SettingsRecord(int32_t stayOnTop, int32_t chime, int32_t reserved, const std::string& wavPath);
-void WriteSettings(const Bytes& record);
+// HKCU\Software\Tolvex\User_Vars: written with no chime and returned, or
+// read (empty when absent).
+Bytes WriteSettings(int32_t stayOnTop);
 Bytes ReadSettings();
-
-// apps.tx from a description, laid out here rather than taken from the
-// program's headers, so that a mistake there cannot hide itself.
-struct AppSpec {
-    std::string name, path, workDir, params;
-    uint32_t separator;
-};
-struct MenuSpec {
-    std::string name;
-    std::vector<AppSpec> apps;
-};
-Bytes DataFile(const std::vector<MenuSpec>& menus, uint32_t version = 100);
-// What the bar saves when it starts with no apps.tx.
-Bytes DefaultDataFile();
 
 Bytes ReadFileBytes(const std::string& path);
 bool WriteFileBytes(const std::string& path, const Bytes& data);

@@ -58,33 +58,22 @@ int ShowBar(const char* shot)
         fprintf(stderr, "cannot start tolvex.exe: error %lu\n", GetLastError());
         return 1;
     }
-    DWORD start = GetTickCount();
     const char* failed = NULL;
-    auto ended = [&] { return WaitForSingleObject(bar, 0) == WAIT_OBJECT_0; };
-    auto late = [&] { return GetTickCount() - start > RUN_LIMIT_MS; };
-    while (!failed && !FindBar()) {
-        if (!OnlyGreeting())
+    bool exiting = false;
+    for (DWORD start = GetTickCount(); !failed && WaitForSingleObject(bar, 50) == WAIT_TIMEOUT;) {
+        if (!OnlyGreeting()) {
             failed = "a box";
-        else if (ended())
-            failed = "tolvex.exe ended before its bar showed";
-        else if (late())
-            failed = "no bar window showed within 60 s";
-        Sleep(50);
+        } else if (GetTickCount() - start > RUN_LIMIT_MS) {
+            failed = exiting ? "the bar did not end within 60 s" : "no bar window showed within 60 s";
+        } else if (!exiting && FindBar()) {
+            Sleep(1000);  // the menu bar paints
+            if (!SaveScreen(shot))
+                failed = "cannot save the screen";
+            exiting = PostMessageA(FindBar(), WM_COMMAND, IDM_EXIT, 0);
+        }
     }
-    Sleep(1000);  // the menu bar paints
-    if (!failed && !OnlyGreeting())
-        failed = "a box";
-    if (!failed && !SaveScreen(shot))
-        failed = "cannot save the screen";
-    if (!failed)
-        PostMessageA(FindBar(), WM_COMMAND, IDM_EXIT, 0);
-    while (!failed && !ended()) {
-        if (!OnlyGreeting())
-            failed = "a box";
-        else if (late())
-            failed = "the bar did not end within 60 s";
-        Sleep(50);
-    }
+    if (!failed && !exiting)
+        failed = "tolvex.exe ended before its bar showed";
     if (failed) {
         fprintf(stderr, "show-bar: %s\n", failed);
         TerminateProcess(bar, 1);

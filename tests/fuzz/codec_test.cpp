@@ -10,50 +10,7 @@ using namespace native;
 
 namespace {
 
-Bytes Version(uint32_t version = DATAFILE_VERSION)
-{
-    Bytes out;
-    PutLE32(out, version);
-    return out;
-}
-
-void PutMenu(Bytes& out, const std::string& name, uint32_t count)
-{
-    PutField(out, name, 30);
-    out.insert(out.end(), 2, 0);
-    PutLE32(out, count);
-    out.insert(out.end(), 12, 0);  // link slots
-}
-
-void PutApp(Bytes& out, const AppSpec& app)
-{
-    PutField(out, app.path, 80);
-    PutField(out, app.workDir, 80);
-    PutField(out, app.params, 30);
-    PutField(out, app.name, 30);
-    PutLE32(out, app.separator);
-    out.insert(out.end(), 8, 0);  // link slots
-}
-
-// The file that holds these menus, built field by field.
-Bytes Image(const Menus& menus)
-{
-    Bytes out = Version();
-    for (const MenuSpec& menu : menus) {
-        PutMenu(out, menu.name, static_cast<uint32_t>(menu.apps.size()));
-        for (const AppSpec& app : menu.apps)
-            PutApp(out, app);
-    }
-    return out;
-}
-
-const Menus DEFAULT_MENUS = {
-    {"&Apps",
-     {{"c:\\vc40\\bin\\msdev.exe", "", "", "Visual &C++ v4.0", 0},
-      {"c:\\winword\\winword.exe", "", "", "&Word v7.0", 0}}},
-    {"&Games",
-     {{"C:\\WINDOWS\\winmine.exe", "", "", "&Minesweeper", 0}, {"C:\\WINDOWS\\sol.exe", "", "", "&Solitaire", 0}}},
-};
+const Menus DEFAULT_MENUS = DefaultMenus("C:\\WINDOWS\\");
 
 // One menu of 600 entries: two full buffers of the reader and the writer
 // and part of a third.
@@ -108,7 +65,7 @@ TEST_F(CodecTest, MenusInMemoryAreWrittenFieldByField)
     MakeMenus(DEFAULT_MENUS);
     Bytes saved = Encode();
     EXPECT_EQ(saved.size(), 1028u);
-    EXPECT_EQ(saved, Image(DEFAULT_MENUS));
+    EXPECT_EQ(saved, DataFileImage(DEFAULT_MENUS));
 }
 
 // A file this program wrote loads as the records it was written from and
@@ -137,7 +94,7 @@ TEST_F(CodecTest, RecordsLoadAndSaveAgainByteForByte)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         Source in;
-        in.bytes = Image(c.menus);
+        in.bytes = DataFileImage(c.menus);
         ASSERT_EQ(Decode(in), DATAFILE_OK);
         EXPECT_EQ(ReadMenus(), c.menus);
         EXPECT_EQ(in.reads, c.reads);
@@ -150,20 +107,20 @@ TEST_F(CodecTest, RecordsLoadAndSaveAgainByteForByte)
 
 TEST_F(CodecTest, WhatADecodeComesTo)
 {
-    Bytes partialMenu = Image({{"First", {{"c:\\x.exe", "", "", "x", 0}}}, {"Second", {}}});
+    Bytes partialMenu = DataFileImage({{"First", {{"c:\\x.exe", "", "", "x", 0}}}, {"Second", {}}});
     Bytes cut;
-    PutMenu(cut, "Cut", 5);
+    PutMenuRecord(cut, "Cut", 5);
     partialMenu.insert(partialMenu.end(), cut.begin(), cut.begin() + 20);
-    Bytes shortCount = Version();
-    PutMenu(shortCount, "M", 3);
-    PutApp(shortCount, {"a", "", "", "a", 0});
-    PutApp(shortCount, {"b", "", "", "b", 0});
-    Bytes negative = Version();
-    PutMenu(negative, "M", 0xFFFFFFFF);
-    Bytes huge = Version();
-    PutMenu(huge, "M", 0x7FFFFFFF);
-    Bytes appCut = Version();
-    PutMenu(appCut, "M", 1);
+    Bytes shortCount = DataFileImage({});
+    PutMenuRecord(shortCount, "M", 3);
+    PutEntryRecord(shortCount, {"a", "", "", "a", 0});
+    PutEntryRecord(shortCount, {"b", "", "", "b", 0});
+    Bytes negative = DataFileImage({});
+    PutMenuRecord(negative, "M", 0xFFFFFFFF);
+    Bytes huge = DataFileImage({});
+    PutMenuRecord(huge, "M", 0x7FFFFFFF);
+    Bytes appCut = DataFileImage({});
+    PutMenuRecord(appCut, "M", 1);
     appCut.insert(appCut.end(), 100, 'x');
     const struct {
         const char* what;
@@ -171,10 +128,10 @@ TEST_F(CodecTest, WhatADecodeComesTo)
         DataFileStatus status;
         const char* menus;
     } cases[] = {
-        {"the version only", Version(), DATAFILE_OK, ""},
+        {"the version only", DataFileImage({}), DATAFILE_OK, ""},
         {"a partial menu record at the end", partialMenu, DATAFILE_OK, "First:x|Second:"},
-        {"version 99", Version(99), DATAFILE_OLD_VERSION, ""},
-        {"version 101", Version(101), DATAFILE_OLD_VERSION, ""},
+        {"version 99", DataFileImage({}, 99), DATAFILE_OLD_VERSION, ""},
+        {"version 101", DataFileImage({}, 101), DATAFILE_OLD_VERSION, ""},
         {"only two bytes", {100, 0}, DATAFILE_OLD_VERSION, ""},
         {"count 3, two entries", shortCount, DATAFILE_CORRUPT, ""},
         {"negative count", negative, DATAFILE_CORRUPT, ""},
@@ -208,7 +165,7 @@ TEST_F(CodecTest, NoMemoryOrAFailedReadWhileDecodingLeavesNothing)
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "allocation " << c.failAlloc << ", read " << c.failRead);
         Source in;
-        in.bytes = Image(c.menus);
+        in.bytes = DataFileImage(c.menus);
         in.failAt = c.failRead;
         FailAlloc(c.failAlloc);
         EXPECT_EQ(Decode(in), c.status);
@@ -231,7 +188,7 @@ TEST_F(CodecTest, AFailedWriteEndsTheEncode)
 
 TEST_F(CodecTest, TextsWithoutTheirNulAreCutAtTheFieldsLastByte)
 {
-    Bytes image = Version();
+    Bytes image = DataFileImage({});
     Bytes menu(MENU_RECORD_SIZE, 'M');
     std::fill(menu.begin() + 32, menu.end(), 0);
     menu[32] = 1;

@@ -45,7 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     Check(fault == NULL, fault ? fault : "");
     const Menus loaded = ReadMenus();
     size_t apps = 0;
-    for (const MenuSpec& menu : loaded)
+    for (const FileMenu& menu : loaded)
         apps += menu.apps.size();
     const Bytes saved = Encode();
     Check(saved.size() == 4 + MENU_RECORD_SIZE * loaded.size() + APP_RECORD_SIZE * apps, "the encoded size");

@@ -99,17 +99,6 @@ TEST_F(MenuListTest, UnlinkAppItemLeavesTheOwnerAlone)
     EXPECT_STREQ(ListFault(), nullptr);
 }
 
-TEST_F(MenuListTest, FreeingReleasesEveryRecordOnce)
-{
-    MakeNamed({{"A", {"a1", "a2"}}, {"Empty", {}}, {"B", {"b1"}}});
-    EXPECT_EQ(LiveBlocks(), 6);
-    FreeUserMenu(g_menuHead->next);
-    EXPECT_EQ(LiveBlocks(), 5);
-    FreeAllMenus();
-    EXPECT_EQ(g_menuHead, nullptr);
-    EXPECT_EQ(LiveBlocks(), 0);
-}
-
 TEST_F(MenuListTest, FindsTakeTheFirstMatchAndWarnWhenNoneMatches)
 {
     EXPECT_EQ(FindUserMenu("&Apps"), nullptr);

@@ -80,41 +80,16 @@ const std::vector<std::string>& Warnings()
     return s_warnings;
 }
 
-bool operator==(const AppSpec& a, const AppSpec& b)
-{
-    return std::tie(a.path, a.workDir, a.params, a.name, a.separator) ==
-        std::tie(b.path, b.workDir, b.params, b.name, b.separator);
-}
-
-bool operator==(const MenuSpec& a, const MenuSpec& b)
-{
-    return a.name == b.name && a.apps == b.apps;
-}
-
-std::ostream& operator<<(std::ostream& out, const AppSpec& app)
-{
-    return out << '{' << app.path << '|' << app.workDir << '|' << app.params << '|' << app.name << '|' << app.separator
-               << '}';
-}
-
-std::ostream& operator<<(std::ostream& out, const MenuSpec& menu)
-{
-    out << menu.name << ':';
-    for (const AppSpec& app : menu.apps)
-        out << app;
-    return out;
-}
-
 void MakeMenus(const Menus& menus)
 {
     UserMenu* last = NULL;
-    for (const MenuSpec& want : menus) {
+    for (const FileMenu& want : menus) {
         UserMenu* menu = NewUserMenu();
         CopyText(menu->name, sizeof menu->name, want.name.c_str());
         AppendUserMenu(last, menu);
         last = menu;
         AppItem* lastApp = NULL;
-        for (const AppSpec& entry : want.apps) {
+        for (const FileEntry& entry : want.apps) {
             AppItem* app = NewAppItem();
             CopyText(app->path, sizeof app->path, entry.path.c_str());
             CopyText(app->workDir, sizeof app->workDir, entry.workDir.c_str());
@@ -143,9 +118,9 @@ Menus ReadMenus()
 std::string DescribeMenus()
 {
     std::string out;
-    for (const MenuSpec& menu : ReadMenus()) {
+    for (const FileMenu& menu : ReadMenus()) {
         out += (out.empty() ? "" : "|") + menu.name + ":";
-        for (const AppSpec& app : menu.apps)
+        for (const FileEntry& app : menu.apps)
             out += (&app == &menu.apps.front() ? "" : ",") + app.name;
     }
     return out;
@@ -199,3 +174,28 @@ int WriteSink(void* sink, const BYTE* data, DWORD size)
 }
 
 }  // namespace native
+
+bool operator==(const FileEntry& a, const FileEntry& b)
+{
+    return std::tie(a.path, a.workDir, a.params, a.name, a.separator) ==
+        std::tie(b.path, b.workDir, b.params, b.name, b.separator);
+}
+
+bool operator==(const FileMenu& a, const FileMenu& b)
+{
+    return a.name == b.name && a.apps == b.apps;
+}
+
+std::ostream& operator<<(std::ostream& out, const FileEntry& app)
+{
+    return out << '{' << app.path << '|' << app.workDir << '|' << app.params << '|' << app.name << '|' << app.separator
+               << '}';
+}
+
+std::ostream& operator<<(std::ostream& out, const FileMenu& menu)
+{
+    out << menu.name << ':';
+    for (const FileEntry& app : menu.apps)
+        out << app;
+    return out;
+}

@@ -22,19 +22,7 @@ int LiveBlocks();
 // The texts of the warning boxes shown since Reset.
 const std::vector<std::string>& Warnings();
 
-struct AppSpec {
-    std::string path, workDir, params, name;
-    DWORD separator;
-};
-struct MenuSpec {
-    std::string name;
-    std::vector<AppSpec> apps;
-};
-using Menus = std::vector<MenuSpec>;
-bool operator==(const AppSpec& a, const AppSpec& b);
-bool operator==(const MenuSpec& a, const MenuSpec& b);
-std::ostream& operator<<(std::ostream& out, const AppSpec& app);
-std::ostream& operator<<(std::ostream& out, const MenuSpec& menu);
+using Menus = std::vector<FileMenu>;
 
 // Builds the menu list at g_menuHead, which must be empty.
 void MakeMenus(const Menus& menus);
@@ -66,3 +54,9 @@ struct Sink {
 int WriteSink(void* sink, const BYTE* data, DWORD size);
 
 }  // namespace native
+
+// For the tests' comparisons and their messages.
+bool operator==(const FileEntry& a, const FileEntry& b);
+bool operator==(const FileMenu& a, const FileMenu& b);
+std::ostream& operator<<(std::ostream& out, const FileEntry& app);
+std::ostream& operator<<(std::ostream& out, const FileMenu& menu);
