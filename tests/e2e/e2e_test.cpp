@@ -380,6 +380,8 @@ TEST_F(E2eTest, AProgramFolderNamedOutsideTheCodePage)
     HANDLE process = Start(dir + "tolvex.exe", "", dir);
     HWND bar = WaitBar(process);
     ASSERT_TRUE(bar);
+    // The hook is loaded from the bar's folder once the bar is drawn.
+    EXPECT_FALSE(WaitUntil(1000, [] { return !ShownBox().empty(); })) << ShownBox();
     ExitBar(bar, process);
     EXPECT_TRUE(FileExists(dir + "apps.tx"));
 }
