@@ -1,19 +1,11 @@
 // The installer's request to save and end while dialogs are open.
-#include "resources/resource.h"
-#include "tests/support.h"
+#include "tests/shell/bar.h"
 
-using ExitRequestTest = TolvexTest;
+namespace {
 
-static bool QuitPosted()
+TEST_F(BarTest, AnExitRequestEndsOpenDialogsKeepingWhatUserMenusHoldsAndTheBarSavesAndEnds)
 {
-    MSG msg;
-    return PeekMessageA(&msg, NULL, WM_QUIT, WM_QUIT, PM_REMOVE) != 0;
-}
-
-TEST_F(ExitRequestTest, OpenDialogsEndKeepingWhatUserMenusHoldsAndTheBarSavesAndEnds)
-{
-    MakeMenus({{"&One", {"a"}}, {"&Two", {"b"}}});
-    StartBar();
+    StartBarOver({{"&One", {"a"}}, {"&Two", {"b"}}});
     seam::DialogScript script;
     script
         .On("User Menus",
@@ -24,29 +16,27 @@ TEST_F(ExitRequestTest, OpenDialogsEndKeepingWhatUserMenusHoldsAndTheBarSavesAnd
             })
         .On("Menu Setup", [](HWND dialog) {
             seam::SetText(dialog, IDC_MENUNAME, "&Three");
-            SendMessageA(g_hwndBar, g_exitRequestMessage, 0, 0);
+            Send(g_exitRequestMessage);
         });
-    SendMessageA(g_hwndBar, WM_COMMAND, IDM_EDITMENUS, 0);
+    Send(WM_COMMAND, IDM_EDITMENUS);
     EXPECT_TRUE(QuitPosted());
     EXPECT_TRUE(seam::BoxTexts().empty());
-    FreeAllMenus();
     LoadMenuList();
     EXPECT_EQ("&Two:b|&One:a", DescribeMenus());
 }
 
-TEST_F(ExitRequestTest, OptionsEndAsTheirCancelAndTheSettingsAreSaved)
+TEST_F(BarTest, AnExitRequestEndsOptionsAsTheirCancelAndTheSettingsAreSaved)
 {
-    MakeMenus({{"&One", {"a"}}});
-    StartBar();
+    StartBarOver();
     seam::DialogScript script;
     script.On("Tolvex Options", [](HWND dialog) {
         seam::Click(dialog, IDC_STAYONTOP);
-        SendMessageA(g_hwndBar, g_exitRequestMessage, 0, 0);
+        Send(g_exitRequestMessage);
     });
-    SendMessageA(g_hwndBar, WM_COMMAND, IDM_OPTIONS, 0);
+    Send(WM_COMMAND, IDM_OPTIONS);
     EXPECT_TRUE(QuitPosted());
-    EXPECT_EQ(0, g_userVars.stayOnTop);
-    g_userVars.stayOnTop = 1;
-    LoadUserVars();
-    EXPECT_EQ(0, g_userVars.stayOnTop);
+    EXPECT_EQ(1, g_userVars.stayOnTop);
+    EXPECT_EQ(MemorySettings(), SavedSettings());
 }
+
+}  // namespace
