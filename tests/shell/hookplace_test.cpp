@@ -1,34 +1,26 @@
 // Where the maximize hook is installed, and what it does in the programs it
 // runs in. The hook is global: it runs for the test's own windows too.
-#include "tests/support.h"
-
-#include "resources/resource.h"
+#include "tests/shell/bar.h"
 
 namespace {
 
-class HookPlaceTest : public TolvexTest {
+class HookPlaceTest : public BarTest {
 protected:
     void SetUp() override
     {
-        TolvexTest::SetUp();
+        BarTest::SetUp();
         SystemParametersInfoA(SPI_GETWORKAREA, 0, &workArea_, 0);
     }
     void TearDown() override
     {
         SystemParametersInfoA(SPI_SETWORKAREA, 0, &workArea_, 0);
-        TolvexTest::TearDown();
+        BarTest::TearDown();
     }
     // The work area as a shell with desktop toolbars would keep it.
     static void SetWorkAreaTop(LONG top)
     {
         RECT area = {0, top, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
         SystemParametersInfoA(SPI_SETWORKAREA, 0, &area, 0);
-    }
-    static RECT BarRect()
-    {
-        RECT rect;
-        GetWindowRect(g_hwndBar, &rect);
-        return rect;
     }
     RECT workArea_;
 };
@@ -77,41 +69,31 @@ HWND MaximizedWindow(WNDPROC proc)
 
 TEST_F(HookPlaceTest, TheHookIsInstalledOnlyWhereNothingKeepsRoomBelowTheBar)
 {
-    g_userVars.stayOnTop = 1;
     StartBar();
     EXPECT_NE(nullptr, g_hHook) << "Wine keeps no room for toolbars";
     SetWorkAreaTop(BarRect().bottom);
-    SendMessageA(g_hwndBar, WM_SETTINGCHANGE, SPI_SETWORKAREA, 0);
+    Send(WM_SETTINGCHANGE, SPI_SETWORKAREA);
     EXPECT_EQ(nullptr, g_hHook);
     SetWorkAreaTop(0);
-    SendMessageA(g_hwndBar, WM_SETTINGCHANGE, SPI_SETWORKAREA, 0);
+    Send(WM_SETTINGCHANGE, SPI_SETWORKAREA);
     EXPECT_NE(nullptr, g_hHook);
     // A bar made again for a new display finds the room kept.
     SetWorkAreaTop(BarRect().bottom);
-    SendMessageA(g_hwndBar, WM_DISPLAYCHANGE, 32, 0);
+    Send(WM_DISPLAYCHANGE, 32);
     EXPECT_EQ(nullptr, g_hHook);
     EXPECT_TRUE(seam::BoxTexts().empty());
 }
 
-TEST_F(HookPlaceTest, AChangeOfTheCaptionHeightLaysTheBarOutAgain)
-{
-    StartBar();
-    SetWindowPos(g_hwndBar, NULL, 0, 0, 300, 3, SWP_NOZORDER | SWP_NOACTIVATE);
-    SendMessageA(g_hwndBar, WM_SETTINGCHANGE, SPI_SETNONCLIENTMETRICS, 0);
-    RECT bar = BarRect();
-    EXPECT_EQ(BarHeight(), bar.bottom - bar.top);
-    EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), bar.right - bar.left);
-}
-
+// Maximized, a window fills the work area below the bar; once there, it is
+// left alone.
 TEST_F(HookPlaceTest, AWindowInPlaceIsLeftAloneAndTheHookDoesNotFightAWindowThatSizesItself)
 {
-    g_userVars.stayOnTop = 1;
     StartBar();
     ASSERT_NE(nullptr, g_hHook);
     HWND window = MaximizedWindow(CountingMoves);
     RECT rect;
     GetWindowRect(window, &rect);
-    EXPECT_EQ(BarRect().bottom, rect.top);
+    EXPECT_EQ(BelowBar(), rect);
     s_moves = 0;
     SendMessageA(window, WM_SIZE, SIZE_MAXIMIZED, MAKELPARAM(rect.right - rect.left, rect.bottom - rect.top));
     EXPECT_EQ(0, s_moves);
@@ -120,34 +102,4 @@ TEST_F(HookPlaceTest, AWindowInPlaceIsLeftAloneAndTheHookDoesNotFightAWindowThat
     window = MaximizedWindow(SelfSizing);
     EXPECT_LE(s_deepest, 3) << s_sizes << " sizes";
     DestroyWindow(window);
-}
-
-TEST_F(HookPlaceTest, TheSettingsAreWrittenBeforeTheMenusSaveCanWait)
-{
-    WriteFileBytes("apps.tx", {});
-    SetFileAttributesA("apps.tx", FILE_ATTRIBUTE_READONLY);
-    LONG stored = -1;
-    seam::OnBox([&](const seam::Box&) {
-        // The system may end the process while the warning waits.
-        HKEY key;
-        UserVars record = {};
-        DWORD size = sizeof record;
-        if (RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Tolvex", 0, KEY_READ, &key) == ERROR_SUCCESS) {
-            RegQueryValueExA(key, "User_Vars", NULL, NULL, reinterpret_cast<BYTE*>(&record), &size);
-            RegCloseKey(key);
-            stored = record.stayOnTop;
-        }
-    });
-    // The bar on a thread of its own, which the session's end may end.
-    seam::RunToExit([] {
-        LoadMenuList();
-        StartBar();
-        g_userVars.stayOnTop = 1;
-        SendMessageA(g_hwndBar, WM_ENDSESSION, TRUE, 0);
-    });
-    EXPECT_EQ(std::vector<std::string>{"Could not open APPS.TX for write.\nPlease check the file."}, seam::BoxTexts());
-    EXPECT_EQ(1, stored);
-    SetFileAttributesA("apps.tx", FILE_ATTRIBUTE_NORMAL);
-    g_hwndBar = NULL;  // gone with its thread
-    g_menuHead = NULL;
 }

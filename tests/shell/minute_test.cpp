@@ -1,11 +1,10 @@
-// The clock changes on the minute, and at once when the time jumps.
-#include "tests/support.h"
+// The clock changes on the minute, and at once when it may have gone wrong:
+// the time jumped, or the system woke from sleep.
+#include "tests/shell/bar.h"
 
 namespace {
 
-using MinuteTest = TolvexTest;
-
-TEST_F(MinuteTest, TheClockWaitsForTheNextMinuteAndFollowsATimeChange)
+TEST_F(BarTest, TheClockWaitsForTheNextMinuteAndIsRefreshedWhenItMayBeWrong)
 {
     const struct {
         WORD second, ms;
@@ -15,14 +14,31 @@ TEST_F(MinuteTest, TheClockWaitsForTheNextMinuteAndFollowsATimeChange)
         SYSTEMTIME t = {2026, 12, 1, 7, 11, 42, w.second, w.ms};
         EXPECT_EQ(MsToNextMinute(t), w.wait) << w.second;
     }
-    StartBar();
-    ShowWarning("no dialog open");
-    EXPECT_EQ(seam::Boxes().back().owner, g_hwndBar);
-    for (UINT message : {WM_TIMECHANGE, WM_POWERBROADCAST}) {
-        seam::SetLocalTime(11, message == WM_TIMECHANGE ? 42 : 43, 2);
-        SendMessageA(g_hwndBar, message, PBT_APMRESUMEAUTOMATIC, 0);
-        EXPECT_EQ(MenuTexts(g_hBarMenu)[2], message == WM_TIMECHANGE ? "11:42 AM" : "11:43 AM");
+    const struct {
+        UINT message;
+        WPARAM wParam;
+        bool refreshes;
+    } cases[] = {
+        {WM_TIMER, CLOCK_TIMER_ID, true},
+        {WM_TIMER, 1, false},
+        {WM_TIMECHANGE, 0, true},
+        {WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, true},
+        {WM_POWERBROADCAST, PBT_APMRESUMESUSPEND, true},
+        {WM_POWERBROADCAST, PBT_APMSUSPEND, false},
+    };
+    StartBarOver({});
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.message) + "," + std::to_string(c.wParam));
+        seam::SetLocalTime(9, 5);
+        UpdateClock();
+        seam::SetLocalTime(14, 45);
+        Send(c.message, c.wParam);
+        EXPECT_EQ(BarLayout().back(), c.refreshes ? "2:45 PM" : "9:05 AM");
     }
+    EXPECT_TRUE(seam::Boxes().empty());
+    DeleteMenu(GetMenu(g_hwndBar), IDM_CLOCK, MF_BYCOMMAND);
+    Send(WM_TIMER, CLOCK_TIMER_ID);
+    EXPECT_EQ(seam::BoxTexts(), std::vector<std::string>{"Error modifying time!"});
 }
 
 }  // namespace
