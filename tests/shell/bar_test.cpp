@@ -100,7 +100,7 @@ TEST_P(BarEndTest, ExitCloseAndSessionEndAllSaveAndEnd)
     EXPECT_EQ(seam::ComEnds(), 1);
     EXPECT_FALSE(g_menuHead);
     EXPECT_EQ(seam::LiveHeapBlocks(), blocks);
-    EXPECT_FALSE(GetClassInfoA(g_hInstance, BAR_CLASS_NAME, NULL)) << "the class stays registered";
+    EXPECT_FALSE(ClassRegistered());
     LoadMenuList();
     EXPECT_EQ(DescribeMenus(), "&Apps:a,b|&Games:g");
 }
@@ -225,7 +225,7 @@ TEST_F(BarTest, AFatalErrorRemovesTheBarAndSavesNothing)
     EXPECT_EQ(seam::Boxes()[0].caption, "Fatal Tolvex Error");
     EXPECT_FALSE(FindWindowA(BAR_CLASS_NAME, NULL));
     EXPECT_FALSE(g_hHook);
-    EXPECT_FALSE(GetClassInfoA(g_hInstance, BAR_CLASS_NAME, NULL)) << "the class stays registered";
+    EXPECT_FALSE(ClassRegistered());
     EXPECT_EQ(seam::AppBarCalls().back().message, DWORD(ABM_REMOVE));
     EXPECT_TRUE(barAtRemoval) << "the toolbar outlived its window";
     EXPECT_FALSE(FileExists("apps.tx"));
