@@ -35,11 +35,6 @@ protected:
         return out;
     }
 
-    static bool ClassRegistered()
-    {
-        WNDCLASSA cls;  // Wine writes to it even when the caller only asks
-        return GetClassInfoA(g_hInstance, BAR_CLASS_NAME, &cls) != 0;
-    }
     static bool QuitPosted()
     {
         MSG msg;

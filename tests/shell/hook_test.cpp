@@ -5,11 +5,12 @@
 
 namespace {
 
-class HookProcTest : public BarTest {
+class HookTest : public BarTest {
 protected:
     void SetUp() override
     {
         BarTest::SetUp();
+        SystemParametersInfoA(SPI_GETWORKAREA, 0, &workArea_, 0);
         dll_ = LoadLibraryA("tolvexhk.dll");
         ASSERT_TRUE(dll_);
         proc_ = reinterpret_cast<HOOKPROC>(reinterpret_cast<void (*)()>(GetProcAddress(dll_, "MaximizeHookProc")));
@@ -20,6 +21,7 @@ protected:
         for (HWND window : windows_)
             DestroyWindow(window);
         FreeLibrary(dll_);
+        SystemParametersInfoA(SPI_SETWORKAREA, 0, &workArea_, 0);
         BarTest::TearDown();
     }
     HWND Window(DWORD style, HWND parent, const RECT& at = {10, 10, 300, 200})
@@ -29,7 +31,7 @@ protected:
         windows_.push_back(window);
         return window;
     }
-    // Runs the hook for one message; the window's rectangle afterwards.
+    // Runs the hook procedure for one message; the window's rectangle afterwards.
     RECT After(HWND window, int code, UINT message, WPARAM wParam)
     {
         CWPSTRUCT msg = {0, wParam, message, window};
@@ -38,15 +40,22 @@ protected:
         GetWindowRect(window, &rect);
         return rect;
     }
+    // The work area as a shell with desktop toolbars would keep it.
+    static void SetWorkAreaTop(LONG top)
+    {
+        RECT area = {0, top, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+        SystemParametersInfoA(SPI_SETWORKAREA, 0, &area, 0);
+    }
 
     HMODULE dll_ = NULL;
     HOOKPROC proc_ = NULL;
     std::vector<HWND> windows_;
+    RECT workArea_;
 };
 
 // Only a maximized window without parent or owner moves; it fills the work
 // area of its monitor below the bar.
-TEST_F(HookProcTest, OnlyAMaximizedWindowWithoutParentOrOwnerMovesBelowTheBar)
+TEST_F(HookTest, OnlyAMaximizedWindowWithoutParentOrOwnerMovesBelowTheBar)
 {
     const RECT start = {10, 10, 300, 200};
     HWND top = Window(WS_OVERLAPPEDWINDOW, NULL);
@@ -73,27 +82,6 @@ TEST_F(HookProcTest, OnlyAMaximizedWindowWithoutParentOrOwnerMovesBelowTheBar)
     SetWindowPos(g_hwndBar, NULL, 0, 0, 400, 50, SWP_NOZORDER | SWP_NOACTIVATE);
     EXPECT_EQ(After(top, 0, WM_SIZE, SIZE_MAXIMIZED).top, 50);
 }
-
-class HookPlaceTest : public BarTest {
-protected:
-    void SetUp() override
-    {
-        BarTest::SetUp();
-        SystemParametersInfoA(SPI_GETWORKAREA, 0, &workArea_, 0);
-    }
-    void TearDown() override
-    {
-        SystemParametersInfoA(SPI_SETWORKAREA, 0, &workArea_, 0);
-        BarTest::TearDown();
-    }
-    // The work area as a shell with desktop toolbars would keep it.
-    static void SetWorkAreaTop(LONG top)
-    {
-        RECT area = {0, top, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-        SystemParametersInfoA(SPI_SETWORKAREA, 0, &area, 0);
-    }
-    RECT workArea_;
-};
 
 // A window that puts itself back to the whole screen whenever it is
 // maximized, as some programs do: the hook and it must not fight.
@@ -126,7 +114,7 @@ HWND MaximizedWindow(WNDPROC proc)
     WNDCLASSA cls = {};
     cls.lpfnWndProc = proc;
     cls.hInstance = g_hInstance;
-    cls.lpszClassName = "HookPlaceTest";
+    cls.lpszClassName = "HookTest";
     UnregisterClassA(cls.lpszClassName, g_hInstance);
     RegisterClassA(&cls);
     HWND window =
@@ -135,7 +123,7 @@ HWND MaximizedWindow(WNDPROC proc)
     return window;
 }
 
-TEST_F(HookPlaceTest, TheHookIsInstalledOnlyWhereNothingKeepsRoomBelowTheBar)
+TEST_F(HookTest, TheHookIsInstalledOnlyWhereNothingKeepsRoomBelowTheBar)
 {
     StartBar();
     EXPECT_NE(nullptr, g_hHook) << "Wine keeps no room for toolbars";
@@ -154,7 +142,7 @@ TEST_F(HookPlaceTest, TheHookIsInstalledOnlyWhereNothingKeepsRoomBelowTheBar)
 
 // Maximized, a window fills the work area below the bar; once there, it is
 // left alone.
-TEST_F(HookPlaceTest, AWindowInPlaceIsLeftAloneAndTheHookDoesNotFightAWindowThatSizesItself)
+TEST_F(HookTest, AWindowInPlaceIsLeftAloneAndTheHookDoesNotFightAWindowThatSizesItself)
 {
     StartBar();
     ASSERT_NE(nullptr, g_hHook);
