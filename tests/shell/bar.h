@@ -56,16 +56,10 @@ protected:
         return Bytes(data, data + sizeof g_userVars);
     }
 
-    // Where a window of ours ends when it is maximized.
-    static RECT MaximizedRect()
+    static RECT BarRect()
     {
-        HWND window =
-            CreateWindowExA(0, "Static", "app", WS_OVERLAPPEDWINDOW, 10, 10, 300, 200, NULL, NULL, g_hInstance, NULL);
-        ShowWindow(window, SW_MAXIMIZE);
-        Pump();
         RECT rect;
-        GetWindowRect(window, &rect);
-        DestroyWindow(window);
+        GetWindowRect(g_hwndBar, &rect);
         return rect;
     }
     // The work area of the primary monitor below the bar.
@@ -74,9 +68,8 @@ protected:
         MONITORINFO info = {};
         info.cbSize = sizeof info;
         GetMonitorInfoA(MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY), &info);
-        RECT area = info.rcWork, bar;
-        GetWindowRect(g_hwndBar, &bar);
-        area.top = std::max<LONG>(area.top, bar.bottom);
+        RECT area = info.rcWork;
+        area.top = std::max<LONG>(area.top, BarRect().bottom);
         return area;
     }
 };
@@ -84,10 +77,6 @@ protected:
 inline bool operator==(const RECT& a, const RECT& b)
 {
     return EqualRect(&a, &b) != 0;
-}
-inline bool operator!=(const RECT& a, const RECT& b)
-{
-    return !(a == b);
 }
 inline std::ostream& operator<<(std::ostream& out, const RECT& r)
 {

@@ -1,45 +1,40 @@
 // A bar too narrow for its menus grows a row: no menu and no clock is ever
 // hidden, and the desktop toolbar's strip follows the bar.
-#include "tests/support.h"
+#include "tests/shell/bar.h"
 
 #include "base/dpi.h"
 
 namespace {
 
-class BarRowsTest : public TolvexTest { };
-
-// Every item of the bar's menu bar, the clock last among them, lies
-// within the bar, which is no higher than its frame and menu rows.
-void ExpectAllItemsShown()
-{
-    RECT bar, client;
-    GetWindowRect(g_hwndBar, &bar);
-    GetClientRect(g_hwndBar, &client);
-    EXPECT_EQ(0, client.bottom);
-    int items = GetMenuItemCount(g_hBarMenu);
-    for (int i = 0; i < items; i++) {
-        RECT item;
-        ASSERT_TRUE(GetMenuItemRect(g_hwndBar, g_hBarMenu, static_cast<UINT>(i), &item));
-        EXPECT_TRUE(item.left >= bar.left && item.right <= bar.right && item.top >= bar.top &&
-                    item.bottom <= bar.bottom)
-            << "item " << i << " of " << items;
+class BarRowsTest : public BarTest {
+protected:
+    // Every item of the bar's menu bar, the clock last among them, lies
+    // within the bar, which is no higher than its frame and menu rows.
+    static void ExpectAllItemsShown()
+    {
+        RECT bar = BarRect(), client;
+        GetClientRect(g_hwndBar, &client);
+        EXPECT_EQ(0, client.bottom);
+        int items = GetMenuItemCount(g_hBarMenu);
+        for (int i = 0; i < items; i++) {
+            RECT item;
+            ASSERT_TRUE(GetMenuItemRect(g_hwndBar, g_hBarMenu, static_cast<UINT>(i), &item));
+            EXPECT_TRUE(item.left >= bar.left && item.right <= bar.right && item.top >= bar.top &&
+                        item.bottom <= bar.bottom)
+                << "item " << i << " of " << items;
+        }
     }
-}
-
-LONG BarHeightNow()
-{
-    RECT bar;
-    GetWindowRect(g_hwndBar, &bar);
-    return bar.bottom - bar.top;
-}
+    static LONG Height()
+    {
+        return BarRect().bottom - BarRect().top;
+    }
+};
 
 TEST_F(BarRowsTest, MenusThatDoNotFitAcrossGetARowMoreAndTheStripFollows)
 {
-    g_userVars.stayOnTop = 1;
     seam::OnAppBar([](DWORD, APPBARDATA*) -> UINT_PTR { return TRUE; });
-    MakeMenus({{"&Tools", {"a"}}, {"&Games", {"b"}}});
-    StartBar();
-    LONG oneRow = BarHeightNow();
+    StartBarOver({{"&Tools", {"a"}}, {"&Games", {"b"}}});
+    LONG oneRow = Height();
     ExpectAllItemsShown();
 
     // As User Menus leaves them: forty menus with long names.
@@ -50,20 +45,29 @@ TEST_F(BarRowsTest, MenusThatDoNotFitAcrossGetARowMoreAndTheStripFollows)
     MakeMenus(many);
     BuildBarMenus();
     LayOutBar();
-    EXPECT_GT(BarHeightNow(), oneRow + oneRow / 2);
+    EXPECT_GT(Height(), oneRow + oneRow / 2);
     ExpectAllItemsShown();
     const APPBARDATA* strip = NULL;
     for (const seam::AppBarCall& call : seam::AppBarCalls())
         if (call.message == ABM_SETPOS)
             strip = &call.data;
     ASSERT_TRUE(strip);
-    EXPECT_EQ(BarHeightNow(), strip->rc.bottom - strip->rc.top);
+    EXPECT_EQ(Height(), strip->rc.bottom - strip->rc.top);
 
     FreeAllMenus();
     MakeMenus({{"&Tools", {"a"}}});
     BuildBarMenus();
     LayOutBar();
-    EXPECT_EQ(oneRow, BarHeightNow());
+    EXPECT_EQ(oneRow, Height());
+}
+
+TEST_F(BarRowsTest, AChangeOfTheCaptionHeightLaysTheBarOutAgain)
+{
+    g_userVars.stayOnTop = 0;
+    StartBar();
+    SetWindowPos(g_hwndBar, NULL, 0, 0, 300, 3, SWP_NOZORDER | SWP_NOACTIVATE);
+    Send(WM_SETTINGCHANGE, SPI_SETNONCLIENTMETRICS);
+    EXPECT_EQ(BarRect(), (RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), BarHeight()}));
 }
 
 // scripts/e2e runs these tests again at 144 DPI (suite dpi144).

@@ -1,13 +1,16 @@
-// The hook procedure of tolvexhk.dll, called as the system would call it.
+// The maximize hook: its procedure in tolvexhk.dll called as the system
+// would call it, where it is installed, and what it does in the programs it
+// runs in. The hook is global: it runs for the test's own windows too.
 #include "tests/shell/bar.h"
 
 namespace {
 
-class HookProcTest : public BarTest {
+class HookTest : public BarTest {
 protected:
     void SetUp() override
     {
         BarTest::SetUp();
+        SystemParametersInfoA(SPI_GETWORKAREA, 0, &workArea_, 0);
         dll_ = LoadLibraryA("tolvexhk.dll");
         ASSERT_TRUE(dll_);
         proc_ = reinterpret_cast<HOOKPROC>(reinterpret_cast<void (*)()>(GetProcAddress(dll_, "MaximizeHookProc")));
@@ -18,6 +21,7 @@ protected:
         for (HWND window : windows_)
             DestroyWindow(window);
         FreeLibrary(dll_);
+        SystemParametersInfoA(SPI_SETWORKAREA, 0, &workArea_, 0);
         BarTest::TearDown();
     }
     HWND Window(DWORD style, HWND parent, const RECT& at = {10, 10, 300, 200})
@@ -27,7 +31,7 @@ protected:
         windows_.push_back(window);
         return window;
     }
-    // Runs the hook for one message; the window's rectangle afterwards.
+    // Runs the hook procedure for one message; the window's rectangle afterwards.
     RECT After(HWND window, int code, UINT message, WPARAM wParam)
     {
         CWPSTRUCT msg = {0, wParam, message, window};
@@ -36,15 +40,22 @@ protected:
         GetWindowRect(window, &rect);
         return rect;
     }
+    // The work area as a shell with desktop toolbars would keep it.
+    static void SetWorkAreaTop(LONG top)
+    {
+        RECT area = {0, top, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+        SystemParametersInfoA(SPI_SETWORKAREA, 0, &area, 0);
+    }
 
     HMODULE dll_ = NULL;
     HOOKPROC proc_ = NULL;
     std::vector<HWND> windows_;
+    RECT workArea_;
 };
 
 // Only a maximized window without parent or owner moves; it fills the work
 // area of its monitor below the bar.
-TEST_F(HookProcTest, OnlyAMaximizedWindowWithoutParentOrOwnerMovesBelowTheBar)
+TEST_F(HookTest, OnlyAMaximizedWindowWithoutParentOrOwnerMovesBelowTheBar)
 {
     const RECT start = {10, 10, 300, 200};
     HWND top = Window(WS_OVERLAPPEDWINDOW, NULL);
@@ -70,6 +81,83 @@ TEST_F(HookProcTest, OnlyAMaximizedWindowWithoutParentOrOwnerMovesBelowTheBar)
     // Its bottom edge is read from the bar's own window.
     SetWindowPos(g_hwndBar, NULL, 0, 0, 400, 50, SWP_NOZORDER | SWP_NOACTIVATE);
     EXPECT_EQ(After(top, 0, WM_SIZE, SIZE_MAXIMIZED).top, 50);
+}
+
+// A window that puts itself back to the whole screen whenever it is
+// maximized, as some programs do: the hook and it must not fight.
+int s_sizes = 0, s_depth = 0, s_deepest = 0;
+LRESULT CALLBACK SelfSizing(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_SIZE && wParam == SIZE_MAXIMIZED) {
+        s_sizes++;
+        s_deepest = std::max(s_deepest, ++s_depth);
+        RECT rect;
+        GetWindowRect(hwnd, &rect);
+        int cx = GetSystemMetrics(SM_CXSCREEN), cy = GetSystemMetrics(SM_CYSCREEN);
+        if (s_depth < 40 && (rect.top != 0 || rect.bottom != cy))
+            SetWindowPos(hwnd, NULL, 0, 0, cx, cy, SWP_NOZORDER | SWP_NOACTIVATE);
+        s_depth--;
+    }
+    return DefWindowProcA(hwnd, message, wParam, lParam);
+}
+
+int s_moves = 0;
+LRESULT CALLBACK CountingMoves(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_WINDOWPOSCHANGING)
+        s_moves++;
+    return DefWindowProcA(hwnd, message, wParam, lParam);
+}
+
+HWND MaximizedWindow(WNDPROC proc)
+{
+    WNDCLASSA cls = {};
+    cls.lpfnWndProc = proc;
+    cls.hInstance = g_hInstance;
+    cls.lpszClassName = "HookTest";
+    UnregisterClassA(cls.lpszClassName, g_hInstance);
+    RegisterClassA(&cls);
+    HWND window =
+        CreateWindowExA(0, cls.lpszClassName, "", WS_OVERLAPPEDWINDOW, 10, 10, 200, 200, NULL, NULL, g_hInstance, NULL);
+    ShowWindow(window, SW_MAXIMIZE);
+    return window;
+}
+
+TEST_F(HookTest, TheHookIsInstalledOnlyWhereNothingKeepsRoomBelowTheBar)
+{
+    StartBar();
+    EXPECT_NE(nullptr, g_hHook) << "Wine keeps no room for toolbars";
+    SetWorkAreaTop(BarRect().bottom);
+    Send(WM_SETTINGCHANGE, SPI_SETWORKAREA);
+    EXPECT_EQ(nullptr, g_hHook);
+    SetWorkAreaTop(0);
+    Send(WM_SETTINGCHANGE, SPI_SETWORKAREA);
+    EXPECT_NE(nullptr, g_hHook);
+    // A bar made again for a new display finds the room kept.
+    SetWorkAreaTop(BarRect().bottom);
+    Send(WM_DISPLAYCHANGE, 32);
+    EXPECT_EQ(nullptr, g_hHook);
+    EXPECT_TRUE(seam::BoxTexts().empty());
+}
+
+// Maximized, a window fills the work area below the bar; once there, it is
+// left alone.
+TEST_F(HookTest, AWindowInPlaceIsLeftAloneAndTheHookDoesNotFightAWindowThatSizesItself)
+{
+    StartBar();
+    ASSERT_NE(nullptr, g_hHook);
+    HWND window = MaximizedWindow(CountingMoves);
+    RECT rect;
+    GetWindowRect(window, &rect);
+    EXPECT_EQ(BelowBar(), rect);
+    s_moves = 0;
+    SendMessageA(window, WM_SIZE, SIZE_MAXIMIZED, MAKELPARAM(rect.right - rect.left, rect.bottom - rect.top));
+    EXPECT_EQ(0, s_moves);
+    DestroyWindow(window);
+
+    window = MaximizedWindow(SelfSizing);
+    EXPECT_LE(s_deepest, 3) << s_sizes << " sizes";
+    DestroyWindow(window);
 }
 
 }  // namespace
