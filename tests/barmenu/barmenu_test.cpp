@@ -48,14 +48,7 @@ protected:
 
 TEST_F(BarMenuTest, MenusBecomePopupsNumberedByPlace)
 {
-    seam::SetLocalTime(0, 1);
     StartBar();
-    EXPECT_EQ("[\xA7: &Edit Menus...=40004 &Options...=40001 --"
-              " &About Tolvex...=40005 E&xit Tolvex=40006] '' clock",
-              Layout());
-    EXPECT_EQ("12:01 AM", MenuTexts(g_hBarMenu)[2]);
-    EXPECT_EQ(nullptr, FindCommandApp(101));
-
     MakeMenus({{"&One", {"a", "b", "c"}}, {"Empty", {}}, {"&Three", {"x", "y"}}});
     App(1, 2)->separatorBefore = 1;
     App(3, 1)->separatorBefore = 1;
@@ -115,16 +108,13 @@ TEST_F(BarMenuTest, PositionsWithoutAnIdOfTheirOwnAreShownButNeverChosen)
         EXPECT_TRUE(GetMenuItemID(last, j) == 0 && (GetMenuState(last, j, MF_BYPOSITION) & MF_GRAYED)) << j;
     EXPECT_STREQ("f", FindCommandApp(39906)->name);
 
-    // Chosen on the bar: each id starts its own entry, and the bar's own
-    // commands are no entry's.
+    // Chosen on the bar: each id starts its own entry.
     for (UINT id : {101, 200, 201})
         SendMessageA(g_hwndBar, WM_COMMAND, id, 0);
     std::vector<std::string> started;
     for (const seam::Launch& launch : seam::Launches())
         started.push_back(launch.file);
     EXPECT_EQ((std::vector<std::string>{"c:\\full1.exe", "c:\\full100.exe", "c:\\next1.exe"}), started);
-    for (LONG id : {IDM_OPTIONS, IDM_EDITMENUS, IDM_ABOUT, IDM_EXIT, IDM_CLOCK})
-        EXPECT_EQ(nullptr, FindCommandApp(id));
 }
 
 // What the bar cannot take is reported once per failure and never offered
@@ -180,30 +170,6 @@ TEST_F(BarMenuTest, WhatTheBarRefusesIsWarnedOfAndForgotten)
         EXPECT_NE(std::string::npos, Layout().find("40006] [M: a=101 -- b=102] [N: c=201] [O: d=301] '' clock"));
         EXPECT_EQ(3, seam::LiveMenus());
     }
-}
-
-// A display change destroys the old window with its menu: its popups are
-// gone, and only forgotten.
-TEST_F(BarMenuTest, PopupsOfADestroyedMenuAreOnlyForgotten)
-{
-    MakeMenus({{"M", {"a"}}});
-    StartBar();
-    DestroyWindow(g_hwndBar);
-    ASSERT_TRUE(CreateBar());
-    std::vector<std::string> texts = MenuTexts(g_hBarMenu);
-    texts.pop_back();  // the time
-    EXPECT_EQ((std::vector<std::string>{"\xA7", "M", ""}), texts);
-}
-
-TEST_F(BarMenuTest, APopupThatCannotBeMadeIsFatal)
-{
-    MakeMenus({{"M", {"a"}}});
-    RegisterBarClass();
-    seam::Fail("CreateMenu");
-    // The bar is made on the thread that ends, and goes with it.
-    EXPECT_EQ(0, seam::RunToExit([] { CreateBar(); }));
-    EXPECT_EQ(std::vector<std::string>{"Could not create menus!"}, seam::BoxTexts());
-    EXPECT_FALSE(IsWindow(g_hwndBar));
 }
 
 }  // namespace
