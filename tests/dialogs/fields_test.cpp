@@ -88,12 +88,14 @@ TEST_F(FieldsTest, FindKeepsAPathOnlyWholeAndPutsBackTheCurrentDirectory)
         ShowWindow(dialog, SW_SHOW);
         seam::SetText(dialog, IDC_APPPATH, "before");
         SetFocus(GetDlgItem(dialog, IDC_APPPATH));
-        OPENFILENAMEW seen = {};
-        std::wstring filter, title;
         seam::OnOpenDialog([&](OPENFILENAMEW* request) {
-            seen = *request;
-            filter.assign(request->lpstrFilter, 50);
-            title = request->lpstrTitle;
+            EXPECT_EQ(request->lStructSize, DWORD(sizeof(OPENFILENAMEW)));
+            EXPECT_EQ(request->hwndOwner, dialog);
+            EXPECT_EQ(request->Flags, 0x1814u);
+            EXPECT_EQ(request->nFilterIndex, 1u);
+            EXPECT_EQ(std::wstring(request->lpstrTitle), L"Find Executable...");
+            EXPECT_EQ(std::wstring(request->lpstrFilter, 50),
+                      std::wstring(L"Executables\0*.EXE;*.COM;*.BAT;*.PIF\0All Files\0*.*\0", 50));
             SetCurrentDirectoryA("C:\\windows");
             lstrcpynW(request->lpstrFile, c.picked.c_str(), static_cast<int>(request->nMaxFile));
             return c.chosen;
@@ -106,12 +108,6 @@ TEST_F(FieldsTest, FindKeepsAPathOnlyWholeAndPutsBackTheCurrentDirectory)
         char now[1024];
         GetCurrentDirectoryA(sizeof now, now);
         EXPECT_STREQ(start, now);
-        EXPECT_EQ(seen.lStructSize, DWORD(sizeof(OPENFILENAMEW)));
-        EXPECT_EQ(seen.hwndOwner, dialog);
-        EXPECT_EQ(seen.Flags, 0x1814u);
-        EXPECT_EQ(seen.nFilterIndex, 1u);
-        EXPECT_EQ(title, L"Find Executable...");
-        EXPECT_EQ(filter, std::wstring(L"Executables\0*.EXE;*.COM;*.BAT;*.PIF\0All Files\0*.*\0", 50));
         DestroyWindow(dialog);
     }
     SetCurrentDirectoryA(Folder().c_str());
