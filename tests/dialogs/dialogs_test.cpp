@@ -410,22 +410,18 @@ TEST_F(DialogTest, FilesDroppedOnUserMenusJoinTheMenuShownWholeOrNotAtAll)
     EXPECT_EQ(MAX_APPS_PER_MENU, g_menuHead->count);
 }
 
+// A file dropped on the bar opens Application Setup for the menu under it,
+// or the first when it is on none; with no menu there is nowhere to add it.
 TEST_F(DialogTest, AFileDroppedOnTheBarOpensApplicationSetupForTheMenuUnderIt)
 {
-    struct Case {
+    MakeMenus({{"&One", {"a"}}, {"&Two", {}}});
+    StartBar();
+    const struct {
         int item;  // the bar item dropped on; 0 for the clock's place
-        std::string menus;
-    };
-    const Case cases[] = {
-        {2, "&One:a|&Two:&tool"},
-        {0, "&One:a,&tool|&Two:"},
-    };
-    for (const Case& c : cases) {
+        const char* menus;
+    } cases[] = {{2, "&One:a|&Two:&tool"}, {0, "&One:a,&tool|&Two:&tool"}};
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.item);
-        seam::Reset();
-        FreeAllMenus();
-        MakeMenus({{"&One", {"a"}}, {"&Two", {}}});
-        StartBar();
         RECT item;
         GetMenuItemRect(g_hwndBar, g_hBarMenu, static_cast<UINT>(c.item ? c.item : GetMenuItemCount(g_hBarMenu) - 1),
                         &item);
@@ -440,11 +436,9 @@ TEST_F(DialogTest, AFileDroppedOnTheBarOpensApplicationSetupForTheMenuUnderIt)
         });
         SendMessageA(g_hwndBar, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({"c:\\x\\tool.exe"}, at)), 0);
         EXPECT_EQ(c.menus, DescribeMenus());
-        ClearBarMenus();
-        TearDownBar();
     }
+    ClearBarMenus();
     FreeAllMenus();
-    StartBar();
     SendMessageA(g_hwndBar, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({"c:\\x\\tool.exe"})), 0);
     EXPECT_EQ(
         std::vector<std::string>{"There is no menu to add the file to.\nMake one with New Menu in Edit Menus first."},
