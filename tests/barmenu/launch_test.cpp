@@ -3,6 +3,7 @@
 // only when first used.
 #include <objbase.h>
 
+#include "base/syslib.h"
 #include "dialogs/dialogs.h"
 #include "tests/support.h"
 
@@ -147,11 +148,8 @@ TEST_F(LaunchTest, TheShellGetsComAndUnderWow64TheSystemFolderThroughSysnative)
 
     // COM already started on the thread is balanced all the same.
     seam::Reset();
-    HMODULE ole32 = LoadLibraryA("ole32.dll");
-    auto init = reinterpret_cast<HRESULT(WINAPI*)(LPVOID, DWORD)>(
-        reinterpret_cast<void (*)()>(GetProcAddress(ole32, "CoInitializeEx")));
-    auto uninit =
-        reinterpret_cast<void(WINAPI*)()>(reinterpret_cast<void (*)()>(GetProcAddress(ole32, "CoUninitialize")));
+    auto init = SystemProc<decltype(&CoInitializeEx)>("ole32.dll", "CoInitializeEx");
+    auto uninit = SystemProc<decltype(&CoUninitialize)>("ole32.dll", "CoUninitialize");
     ASSERT_TRUE(SUCCEEDED(init(NULL, COINIT_APARTMENTTHREADED)));
     AppItem app = Entry(tool);
     LaunchApp(&app);
