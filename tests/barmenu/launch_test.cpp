@@ -27,13 +27,6 @@ void HoldCtrlShift(bool held)
     SetKeyboardState(keys);
 }
 
-std::string SystemDir()
-{
-    char dir[MAX_PATH];
-    GetSystemDirectoryA(dir, sizeof dir);
-    return dir;
-}
-
 using LaunchTest = TolvexTest;
 
 // The entry keeps what the user typed; the shell gets the variables' values.
@@ -110,7 +103,9 @@ TEST_F(LaunchTest, EachFailureGivesOneWarning)
 // handed over through its alias; other paths, and the entry, stay as they are.
 TEST_F(LaunchTest, TheShellGetsComAndUnderWow64TheSystemFolderThroughSysnative)
 {
-    const std::string system = SystemDir(), windows = system.substr(0, system.rfind('\\'));
+    char dir[MAX_PATH];
+    GetSystemDirectoryA(dir, sizeof dir);
+    const std::string system = dir, windows = system.substr(0, system.rfind('\\'));
     const std::string tool = system + "\\wsl.exe", native = windows + "\\Sysnative\\wsl.exe";
     const struct {
         const char* what;
