@@ -288,38 +288,18 @@ TEST_F(DialogTest, EditMenusRenamesAddsMovesAndDeletesThenSaves)
             seam::Click(d, IDC_NEWAPP);
             EXPECT_EQ(apps(d), "&Rec");
 
-            // Nothing moves past either end; then a real move each.
-            seam::SelectRow(d, IDC_MENULIST, 0);
-            seam::Click(d, IDC_MENUUP);
-            EXPECT_EQ(menus(d), "&Tools|&Extra menu with a name too l|&New");
-            EXPECT_EQ(seam::SelectedRow(d, IDC_MENULIST), 0);
-            seam::SelectRow(d, IDC_MENULIST, 2);
-            seam::Click(d, IDC_MENUDOWN);
-            seam::SelectRow(d, IDC_MENULIST, 2);
-            seam::Click(d, IDC_MENUUP);
-            EXPECT_EQ(menus(d), "&Tools|&New|&Extra menu with a name too l");
-            seam::SelectRow(d, IDC_MENULIST, 0);
-            seam::SelectRow(d, IDC_APPLIST, 0);
-            seam::Click(d, IDC_APPUP);
-            seam::SelectRow(d, IDC_APPLIST, 4);
-            seam::Click(d, IDC_APPDOWN);
-            EXPECT_EQ(apps(d), tools);
-            seam::SelectRow(d, IDC_APPLIST, 2);
-            seam::Click(d, IDC_APPUP);
-            EXPECT_EQ(apps(d), "-------|Record &again|&Record|&Missing|&No folder");
-            EXPECT_EQ(seam::SelectedRow(d, IDC_APPLIST), 1);
-
             // Deletions ask first; an entry takes its separator row with it.
-            seam::SelectRow(d, IDC_APPLIST, 1);
+            seam::SelectRow(d, IDC_MENULIST, 0);
+            seam::SelectRow(d, IDC_APPLIST, 2);
             seam::Click(d, IDC_DELITEM);  // no
-            EXPECT_EQ(apps(d), "-------|Record &again|&Record|&Missing|&No folder");
+            EXPECT_EQ(apps(d), tools);
             seam::Click(d, IDC_DELITEM);  // yes
             EXPECT_EQ(apps(d), "&Record|&Missing|&No folder");
-            seam::SelectRow(d, IDC_MENULIST, 2);
+            seam::SelectRow(d, IDC_MENULIST, 1);
             seam::Click(d, IDC_DELMENU);  // no
             seam::Click(d, IDC_DELMENU);  // yes
             EXPECT_EQ(menus(d), "&Tools|&New");
-            EXPECT_EQ(apps(d), "&Rec");  // the last row is selected in its place
+            EXPECT_EQ(apps(d), "&Rec");  // the row now in its place is selected
         },
         setups);
     EXPECT_EQ(seen, (std::vector<std::string>{"&More focus 1015", " focus 1010"}));
@@ -351,6 +331,10 @@ TEST_F(DialogTest, CommandsActOnTheSelectedRowsOwnRecord)
         {"m1 a1", {}, "&Dup:a,-------,a|&Dup:c,d", "1,1 11111000"},
         {"m1 f #1007 #1008", {"M&E", "Mg", "As"}, "&Dup:a,-------,a|&E:c,d|g:s", "2,0 11111111"},
         {"m0 #1029 #1029 #1011", {}, "&Dup:c,d", "0,-1 11110000"},
+        {"m0 #1028", {}, "&Dup:a,-------,a|&Dup:c,d", "0,-1 11110000"},
+        {"m1 #1028", {}, "&Dup:c,d|&Dup:a,-------,a", "0,-1 11110000"},
+        {"m0 a0 #1030 a2 #1031", {}, "&Dup:a,-------,a|&Dup:c,d", "0,2 11111111"},
+        {"m1 a2 #1030", {}, "&Dup:a,-------,a|&Dup:d,c", "1,1 11111111"},
     };
     for (const auto& c : cases) {
         MakeMenus({{"&Dup", {"a", "-------", "a"}}, {"&Dup", {"c", "d"}}});
