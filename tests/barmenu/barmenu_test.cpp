@@ -4,60 +4,49 @@
 
 namespace {
 
-class BarMenuTest : public TolvexTest {
-protected:
-    // The bar menu as text: popups as "[name: item item]", "--" for a line,
-    // items as "name=id", grayed ones as "(name=id)".
-    static std::string Layout()
-    {
-        HMENU bar = GetMenu(g_hwndBar);
-        std::vector<std::string> texts = MenuTexts(bar);
-        std::string out;
-        for (int i = 0; i < static_cast<int>(texts.size()); i++) {
-            out += i ? " " : "";
-            HMENU popup = GetSubMenu(bar, i);
-            if (!popup) {
-                out += GetMenuItemID(bar, i) == IDM_CLOCK ? "clock" : "'" + texts[i] + "'";
-                continue;
-            }
-            out += "[" + texts[i] + ":";
-            std::vector<std::string> items = MenuTexts(popup);
-            for (int j = 0; j < static_cast<int>(items.size()); j++) {
-                UINT state = GetMenuState(popup, j, MF_BYPOSITION);
-                std::string item = items[j] + "=" + std::to_string(GetMenuItemID(popup, j));
-                out += state & MF_SEPARATOR ? " --" : state & MF_GRAYED ? " (" + item + ")" : " " + item;
-            }
-            out += "]";
-        }
-        return out;
-    }
+using BarMenuTest = TolvexTest;
 
-    static AppItem* App(int menu, int app)
-    {
-        UserMenu* m = g_menuHead;
-        while (--menu)
-            m = m->next;
-        AppItem* a = m->firstApp;
-        while (--app)
-            a = a->next;
-        return a;
+// The bar menu as text: popups as "[name: item item]", "--" for a line,
+// items as "name=id", grayed ones as "(name=id)".
+std::string Layout()
+{
+    HMENU bar = GetMenu(g_hwndBar);
+    std::vector<std::string> texts = MenuTexts(bar);
+    std::string out;
+    for (int i = 0; i < static_cast<int>(texts.size()); i++) {
+        out += i ? " " : "";
+        HMENU popup = GetSubMenu(bar, i);
+        if (!popup) {
+            out += GetMenuItemID(bar, i) == IDM_CLOCK ? "clock" : "'" + texts[i] + "'";
+            continue;
+        }
+        out += "[" + texts[i] + ":";
+        std::vector<std::string> items = MenuTexts(popup);
+        for (int j = 0; j < static_cast<int>(items.size()); j++) {
+            UINT state = GetMenuState(popup, j, MF_BYPOSITION);
+            std::string item = items[j] + "=" + std::to_string(GetMenuItemID(popup, j));
+            out += state & MF_SEPARATOR ? " --" : state & MF_GRAYED ? " (" + item + ")" : " " + item;
+        }
+        out += "]";
     }
-};
+    return out;
+}
 
 TEST_F(BarMenuTest, MenusBecomePopupsNumberedByPlace)
 {
     StartBar();
     MakeMenus({{"&One", {"a", "b", "c"}}, {"Empty", {}}, {"&Three", {"x", "y"}}});
-    App(1, 2)->separatorBefore = 1;
-    App(3, 1)->separatorBefore = 1;
+    AppItem* b = g_menuHead->firstApp->next;
+    AppItem* x = g_menuHead->next->next->firstApp;
+    b->separatorBefore = x->separatorBefore = 1;
     const std::string user = "[&One: a=101 -- b=102 c=103] [Empty:] [&Three: -- x=301 y=302]";
     for (int build = 1; build <= 2; build++) {
         SCOPED_TRACE(build);  // a second build gives the same bar, with nothing left over
         BuildBarMenus();
         EXPECT_EQ(3, seam::LiveMenus());
         EXPECT_NE(std::string::npos, Layout().find("40006] " + user + " '' clock"));
-        EXPECT_EQ(App(1, 2), FindCommandApp(102));
-        EXPECT_EQ(App(3, 2), FindCommandApp(302));
+        EXPECT_EQ(b, FindCommandApp(102));
+        EXPECT_EQ(x->next, FindCommandApp(302));
         EXPECT_EQ(nullptr, FindCommandApp(201));
         EXPECT_EQ(nullptr, FindCommandApp(104));
     }
@@ -120,7 +109,7 @@ TEST_F(BarMenuTest, PositionsWithoutAnIdOfTheirOwnAreShownButNeverChosen)
 TEST_F(BarMenuTest, WhatTheBarRefusesIsWarnedOfAndForgotten)
 {
     MakeMenus({{"M", {"a", "b"}}, {"N", {"c"}}, {"O", {"d"}}});
-    App(1, 2)->separatorBefore = 1;
+    g_menuHead->firstApp->next->separatorBefore = 1;
     StartBar();
     const struct {
         const char* what;
