@@ -9,8 +9,6 @@
 
 namespace {
 
-const char SOUND_TEXT[] = "Error playing WAV file.\nCheck path and filename.";
-
 AppItem Entry(const std::string& path)
 {
     AppItem app;
@@ -189,7 +187,7 @@ TEST_F(LaunchTest, ALibraryThatCannotBeLoadedGivesItsCallersWarning)
              seam::SetLocalTime(9, 0);
              EXPECT_EQ(1, UpdateClock());
          },
-         [] { return seam::Sounds().size(); }, SOUND_TEXT},
+         [] { return seam::Sounds().size(); }, "Error playing WAV file.\nCheck path and filename."},
         {"comdlg32", [] { FindFile(FIND_EXECUTABLE, NULL); }, [] { return static_cast<size_t>(seam::OpenDialogs()); },
          "The file browser could not be opened."},
     };
