@@ -1,68 +1,98 @@
-// Launching through the shell, with what today's shell expects of the
-// launcher, and the system libraries that are loaded only when first used.
+// Launching through the shell: what it receives for an entry, what today's
+// shell expects of the launcher, and the system libraries that are loaded
+// only when first used.
 #include <objbase.h>
 
+#include "base/syslib.h"
 #include "dialogs/dialogs.h"
 #include "tests/support.h"
 
 namespace {
 
-const char SOUND_TEXT[] = "Error playing WAV file.\nCheck path and filename.";
-
-AppItem Entry(const std::string& path, const char* params = "", const char* workDir = "")
+AppItem Entry(const std::string& path)
 {
     AppItem app;
     InitAppItem(&app);
     CopyText(app.path, sizeof app.path, path.c_str());
-    CopyText(app.params, sizeof app.params, params);
-    CopyText(app.workDir, sizeof app.workDir, workDir);
     return app;
 }
 
-std::string SystemDir()
+void HoldCtrlShift(bool held)
 {
-    char dir[MAX_PATH];
-    GetSystemDirectoryA(dir, sizeof dir);
-    return dir;
+    BYTE keys[256];
+    GetKeyboardState(keys);
+    keys[VK_CONTROL] = keys[VK_SHIFT] = held ? 0x80 : 0;
+    SetKeyboardState(keys);
 }
 
 using LaunchTest = TolvexTest;
 
-TEST_F(LaunchTest, TheShellOpensThePathWithItsParametersAndDirectory)
+// The entry keeps what the user typed; the shell gets the variables' values.
+TEST_F(LaunchTest, TheShellGetsTheVariablesValuesAndTheVerbTheKeysAsk)
 {
+    struct Case {
+        const char *path, *params, *dir;
+        bool ctrlShift;
+        const char *verb, *file, *wantParams, *wantDir;
+    };
+    const Case cases[] = {
+        {"%TX_T%\\x.exe", "-f \"%TX_T% two\"", "%TX_T%", false, "open", "c:\\t\\x.exe", "-f \"c:\\t two\"", "c:\\t"},
+        {"%TX_NONE%\\y.exe", "%TX_NONE%", "", false, "open", "%TX_NONE%\\y.exe", "%TX_NONE%", ""},
+        {"c:\\z.exe", "", "", true, "runas", "c:\\z.exe", "", ""},
+    };
+    SetEnvironmentVariableA("TX_T", "c:\\t");
+    MakeMenus({{"&One", {"a"}}});
     StartBar();
-    AppItem app = Entry("c:\\tools\\edit.exe", "-n \"two three\"", "c:\\work");
-    EXPECT_EQ(1, LaunchApp(&app));
-    ASSERT_EQ(1u, seam::Launches().size());
-    const seam::Launch& launch = seam::Launches()[0];
-    EXPECT_EQ(g_hwndBar, launch.owner);
-    EXPECT_EQ("open", launch.verb);
-    EXPECT_EQ("c:\\tools\\edit.exe", launch.file);
-    EXPECT_EQ("-n \"two three\"", launch.params);
-    EXPECT_EQ("c:\\work", launch.dir);
-    EXPECT_EQ(SW_RESTORE, launch.show);
-    EXPECT_TRUE(seam::Boxes().empty());
+    AppItem* app = g_menuHead->firstApp;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        seam::Reset();
+        CopyText(app->path, sizeof app->path, c.path);
+        CopyText(app->params, sizeof app->params, c.params);
+        CopyText(app->workDir, sizeof app->workDir, c.dir);
+        HoldCtrlShift(c.ctrlShift);
+        SendMessageA(g_hwndBar, WM_COMMAND, static_cast<WPARAM>(AppCommandId(1, 1)), 0);
+        HoldCtrlShift(false);
+        ASSERT_EQ(1u, seam::Launches().size());
+        const seam::Launch& launch = seam::Launches()[0];
+        EXPECT_EQ(g_hwndBar, launch.owner);
+        EXPECT_EQ(c.verb, launch.verb);
+        EXPECT_EQ(c.file, launch.file);
+        EXPECT_EQ(c.wantParams, launch.params);
+        EXPECT_EQ(c.wantDir, launch.dir);
+        EXPECT_EQ(SW_RESTORE, launch.show);
+        EXPECT_STREQ(c.path, app->path);
+        EXPECT_TRUE(seam::Boxes().empty());
+    }
+    SetEnvironmentVariableA("TX_T", NULL);
 }
 
-// Under Wine a missing file and a missing folder both give 2.
+// Under Wine a missing file and a missing folder both give 2. An elevation
+// prompt the user said no to is no failure.
 TEST_F(LaunchTest, EachFailureGivesOneWarning)
 {
-    const std::pair<UINT_PTR, const char*> cases[] = {
-        {2, "File/Executable not found.\nCheck application setup."},
-        {3, "Path not found.\nCheck application setup."},
-        {8, "Insufficient memory to start application."},
-        {31, "ShellExec returned error code: 31"},
-        {0, "ShellExec returned error code: 0"},
-        {32, "ShellExec returned error code: 32"},
-        {33, nullptr},
+    const struct {
+        UINT_PTR result;
+        DWORD error;
+        const char* text;
+    } cases[] = {
+        {2, 0, "File/Executable not found.\nCheck application setup."},
+        {3, 0, "Path not found.\nCheck application setup."},
+        {8, 0, "Insufficient memory to start application."},
+        {31, 0, "ShellExec returned error code: 31"},
+        {0, 0, "ShellExec returned error code: 0"},
+        {32, 0, "ShellExec returned error code: 32"},
+        {SE_ERR_ACCESSDENIED, ERROR_ACCESS_DENIED, "ShellExec returned error code: 5"},
+        {SE_ERR_ACCESSDENIED, ERROR_CANCELLED, nullptr},
+        {33, 0, nullptr},
     };
     AppItem app = Entry("c:\\nothere.exe");
-    for (const auto& [result, text] : cases) {
-        SCOPED_TRACE(result);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.result);
         seam::Boxes().clear();
-        seam::SetShellResult(result);
-        EXPECT_EQ(text ? 0 : 1, LaunchApp(&app));
-        EXPECT_EQ(text ? std::vector<std::string>{text} : std::vector<std::string>{}, seam::BoxTexts());
+        seam::SetShellResult(c.result, c.error);
+        EXPECT_EQ(c.result > 32 ? 1 : 0, LaunchApp(&app, true));
+        EXPECT_EQ(c.text ? std::vector<std::string>{c.text} : std::vector<std::string>{}, seam::BoxTexts());
     }
 }
 
@@ -71,7 +101,9 @@ TEST_F(LaunchTest, EachFailureGivesOneWarning)
 // handed over through its alias; other paths, and the entry, stay as they are.
 TEST_F(LaunchTest, TheShellGetsComAndUnderWow64TheSystemFolderThroughSysnative)
 {
-    const std::string system = SystemDir(), windows = system.substr(0, system.rfind('\\'));
+    char dir[MAX_PATH];
+    GetSystemDirectoryA(dir, sizeof dir);
+    const std::string system = dir, windows = system.substr(0, system.rfind('\\'));
     const std::string tool = system + "\\wsl.exe", native = windows + "\\Sysnative\\wsl.exe";
     const struct {
         const char* what;
@@ -109,11 +141,8 @@ TEST_F(LaunchTest, TheShellGetsComAndUnderWow64TheSystemFolderThroughSysnative)
 
     // COM already started on the thread is balanced all the same.
     seam::Reset();
-    HMODULE ole32 = LoadLibraryA("ole32.dll");
-    auto init = reinterpret_cast<HRESULT(WINAPI*)(LPVOID, DWORD)>(
-        reinterpret_cast<void (*)()>(GetProcAddress(ole32, "CoInitializeEx")));
-    auto uninit =
-        reinterpret_cast<void(WINAPI*)()>(reinterpret_cast<void (*)()>(GetProcAddress(ole32, "CoUninitialize")));
+    auto init = SystemProc<decltype(&CoInitializeEx)>("ole32.dll", "CoInitializeEx");
+    auto uninit = SystemProc<decltype(&CoUninitialize)>("ole32.dll", "CoUninitialize");
     ASSERT_TRUE(SUCCEEDED(init(NULL, COINIT_APARTMENTTHREADED)));
     AppItem app = Entry(tool);
     LaunchApp(&app);
@@ -158,7 +187,7 @@ TEST_F(LaunchTest, ALibraryThatCannotBeLoadedGivesItsCallersWarning)
              seam::SetLocalTime(9, 0);
              EXPECT_EQ(1, UpdateClock());
          },
-         [] { return seam::Sounds().size(); }, SOUND_TEXT},
+         [] { return seam::Sounds().size(); }, "Error playing WAV file.\nCheck path and filename."},
         {"comdlg32", [] { FindFile(FIND_EXECUTABLE, NULL); }, [] { return static_cast<size_t>(seam::OpenDialogs()); },
          "The file browser could not be opened."},
     };
@@ -194,6 +223,30 @@ TEST_F(LaunchTest, ALibraryThatCannotBeLoadedGivesItsCallersWarning)
             EXPECT_STREQ(dir, now);
         }
     }
+}
+
+TEST_F(LaunchTest, TheProgramsFolderAndTheUsersNewVariablesReachLaunchedPrograms)
+{
+    char exe[MAX_PATH];
+    GetModuleFileNameA(NULL, exe, sizeof exe);
+    *strrchr(exe, '\\') = '\0';
+    SetProgramFolderVariable();
+    char dir[MAX_PATH] = "";
+    GetEnvironmentVariableA("TOLVEX_DIR", dir, sizeof dir);
+    EXPECT_STREQ(exe, dir);
+
+    HKEY key;
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegCreateKeyExA(HKEY_CURRENT_USER, "Environment", 0, NULL, 0, KEY_ALL_ACCESS, NULL, &key, NULL));
+    RegSetValueExA(key, "TX_FRESH", 0, REG_SZ, reinterpret_cast<const BYTE*>("c:\\fresh"), 9);
+    StartBar();
+    SendMessageA(g_hwndBar, WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>("Environment"));
+    RegDeleteValueA(key, "TX_FRESH");
+    RegCloseKey(key);
+    AppItem app = Entry("%TX_FRESH%\\%TOLVEX_DIR%");
+    LaunchApp(&app);
+    ASSERT_EQ(1u, seam::Launches().size());
+    EXPECT_EQ(std::string("c:\\fresh\\") + exe, seam::Launches()[0].file);
 }
 
 }  // namespace

@@ -1,39 +1,140 @@
-// The editing dialogs from their real templates, driven inside their loops.
+// User Menus from its real template, driven inside its loop: its commands
+// on the rows and the records behind them, and files dropped on it or on
+// the bar.
 #include "tests/support.h"
 
+#include <objbase.h>
+#include <shlobj.h>
+
+#include <sstream>
+
+#include "base/syslib.h"
 #include "dialogs/dialogs.h"
 #include "resources/resource.h"
 
 namespace {
 
-class DialogTest : public TolvexTest {
-protected:
-    // Opens Edit Menus and runs `steps` in it, then OK when the bar is there
-    // to take the new menus, else ends it. `more`: the steps of the dialogs
-    // it opens.
-    static void RunEditMenus(
-        const std::function<void(HWND)>& steps,
-        const std::function<void(seam::DialogScript&)>& more = [](seam::DialogScript&) {})
-    {
-        seam::DialogScript script;
-        script.On("User Menus", [&](HWND dialog) {
-            steps(dialog);
-            if (g_hwndBar)
-                seam::Click(dialog, IDOK);
-            else
-                EndDialog(dialog, IDOK);
+using DialogTest = TolvexTest;
+
+const char NO_ROOM[] = "There is no room for another application in this menu.";
+
+// Opens Edit Menus and runs `steps` in it, then OK when the bar is there
+// to take the new menus, else ends it. `more`: the steps of the dialogs
+// it opens.
+void RunEditMenus(
+    const std::function<void(HWND)>& steps,
+    const std::function<void(seam::DialogScript&)>& more = [](seam::DialogScript&) {})
+{
+    seam::DialogScript script;
+    script.On("User Menus", [&](HWND dialog) {
+        steps(dialog);
+        if (g_hwndBar)
+            seam::Click(dialog, IDOK);
+        else
+            EndDialog(dialog, IDOK);
+    });
+    more(script);
+    EXPECT_EQ(DialogBoxParamA(g_hInstance, MAKEINTRESOURCEA(IDD_EDITMENUS), g_hwndBar, EditProc, 0), IDOK);
+}
+
+std::string Joined(const std::vector<std::string>& rows)
+{
+    std::string out;
+    for (const std::string& row : rows)
+        out += (out.empty() ? "" : "|") + row;
+    return out;
+}
+
+// Runs steps in User Menus: "m1"/"a1" click a menus/applications row,
+// "M1"/"A1" double-click it, "f"/"g" press F2 in that list, "#1011" clicks
+// a button, "!" makes the next dialog fail to open. Each setup dialog in
+// turn, Menu Setup ("M...") or Application Setup ("A..."), gets the rest of
+// one of `names` typed into its name and accepts it. Gives the selected
+// rows and the buttons' states then.
+std::string RunUserMenus(const std::string& steps, const std::vector<std::string>& names = {})
+{
+    std::string seen;
+    RunEditMenus(
+        [&](HWND d) {
+            std::istringstream in(steps);
+            for (std::string s; in >> s;) {
+                int n = atoi(s.c_str() + 1), list = tolower(s[0]) == 'm' || s[0] == 'f' ? IDC_MENULIST : IDC_APPLIST;
+                if (s[0] == 'm' || s[0] == 'a')
+                    seam::SelectRow(d, list, n);
+                else if (s[0] == 'M' || s[0] == 'A')
+                    seam::DoubleClickRow(d, list, n);
+                else if (s[0] == 'f' || s[0] == 'g')
+                    SendDlgItemMessageA(d, list, WM_KEYDOWN, VK_F2, 0);
+                else if (s[0] == '#')
+                    seam::Click(d, n);
+                else
+                    seam::Fail("DialogBoxParamA");
+            }
+            for (const seam::Box& box : seam::Boxes())
+                EXPECT_EQ(box.owner, d) << box.text;
+            seen = std::to_string(seam::SelectedRow(d, IDC_MENULIST)) + "," +
+                std::to_string(seam::SelectedRow(d, IDC_APPLIST)) + " ";
+            for (int id : {IDC_DELMENU, IDC_NEWAPP, IDC_MENUUP, IDC_MENUDOWN, IDC_DELITEM, IDC_SEPARATOR, IDC_APPUP,
+                           IDC_APPDOWN})
+                seen += seam::Enabled(d, id) ? '1' : '0';
+        },
+        [&](seam::DialogScript& script) {
+            for (const std::string& name : names) {
+                int edit = name[0] == 'M' ? IDC_MENUNAME : IDC_APPNAME;
+                script.On(name[0] == 'M' ? "Menu Setup" : "Application Setup", [name, edit](HWND d) {
+                    // Typing replaces the name only when it is selected.
+                    SendDlgItemMessageA(d, edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(name.c_str() + 1));
+                    if (edit == IDC_APPNAME && seam::Text(d, IDC_APPPATH).empty())
+                        seam::SetText(d, IDC_APPPATH, "c:\\x.exe");
+                    seam::Click(d, IDOK);
+                });
+            }
         });
-        more(script);
-        EXPECT_EQ(DialogBoxParamA(g_hInstance, MAKEINTRESOURCEA(IDD_EDITMENUS), g_hwndBar, EditProc, 0), IDOK);
-    }
-    static std::string Joined(const std::vector<std::string>& rows)
-    {
-        std::string out;
-        for (const std::string& row : rows)
-            out += (out.empty() ? "" : "|") + row;
-        return out;
-    }
-};
+    return seen;
+}
+
+// The drop data Explorer hands over: DROPFILES and the wide paths, each
+// terminated, the list by an empty one.
+HDROP MakeDrop(const std::vector<std::string>& files, POINT at = {0, 0})
+{
+    std::wstring list;
+    for (const std::string& file : files)
+        list += std::wstring(file.begin(), file.end()) + L'\0';
+    list += L'\0';
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + list.size() * sizeof(wchar_t));
+    DROPFILES* drop = static_cast<DROPFILES*>(GlobalLock(memory));
+    drop->pFiles = sizeof(DROPFILES);
+    drop->pt = at;
+    drop->fWide = TRUE;
+    memcpy(drop + 1, list.data(), list.size() * sizeof(wchar_t));
+    GlobalUnlock(memory);
+    return static_cast<HDROP>(memory);
+}
+
+void WriteShortcut(const std::string& file, const char* target, const char* params, const char* dir)
+{
+    static const GUID SHELL_LINK = {0x00021401, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
+    StartLaunchCom();
+    auto create = SystemProc<decltype(&CoCreateInstance)>("ole32.dll", "CoCreateInstance");
+    IShellLinkA* link = NULL;
+    ASSERT_TRUE(create &&
+                SUCCEEDED(create(SHELL_LINK, NULL, CLSCTX_INPROC_SERVER, __uuidof(IShellLinkA),
+                                 reinterpret_cast<void**>(&link))));
+    link->SetPath(target);
+    link->SetArguments(params);
+    link->SetWorkingDirectory(dir);
+    IPersistFile* persist = NULL;
+    ASSERT_TRUE(SUCCEEDED(link->QueryInterface(__uuidof(IPersistFile), reinterpret_cast<void**>(&persist))));
+    std::wstring wide(file.begin(), file.end());
+    EXPECT_TRUE(SUCCEEDED(persist->Save(wide.c_str(), TRUE)));
+    persist->Release();
+    link->Release();
+}
+
+std::string Entry(const AppItem* app)
+{
+    return std::string(app->name) + "|" + app->path + "|" + app->params + "|" + app->workDir;
+}
 
 // Each command that lacks a selection says so once, with or without its
 // full stop exactly as the user has always seen it; no setup dialog opens.
@@ -89,9 +190,9 @@ TEST_F(DialogTest, NewMenusAndAppsStopAtTheIdsAndAtTheEndOfMemory)
     } cases[] = {
         {399, 0, IDC_NEWMENU, 0, "There is no room for another menu on the bar.", nullptr},
         {398, 0, IDC_NEWMENU, 0, nullptr, "Menu Setup"},
-        {1, 100, IDC_NEWAPP, 0, "There is no room for another application in this menu.", nullptr},
+        {1, 100, IDC_NEWAPP, 0, NO_ROOM, nullptr},
         {1, 99, IDC_NEWAPP, 0, nullptr, "Application Setup"},
-        {399, 99, IDC_NEWAPP, 0, "There is no room for another application in this menu.", nullptr},
+        {399, 99, IDC_NEWAPP, 0, NO_ROOM, nullptr},
         {1, 0, IDC_NEWMENU, 1, "Not enough memory to open the dialog.", nullptr},
         {1, 0, IDC_NEWMENU, 2, "Not enough memory for a new menu.", "Menu Setup"},
         {1, 0, IDC_NEWAPP, 2, "Not enough memory for a new application.", "Application Setup"},
@@ -157,70 +258,48 @@ TEST_F(DialogTest, EditMenusRenamesAddsMovesAndDeletesThenSaves)
                                std::to_string(GetDlgCtrlID(GetFocus())));
                 seam::SetText(d, IDC_APPNAME, "&Rec");
                 seam::Click(d, IDOK);  // refused: no file
-                seam::SetText(d, IDC_APPPATH, "c:\\tvt\\rec.exe");
+                seam::Click(d, IDC_FINDEXE);
                 seam::SetText(d, IDC_APPPARAMS, "new");
                 seam::Click(d, IDOK);
             });
     };
     seam::AnswerBoxes({IDOK, IDOK, IDNO, IDYES, IDNO, IDYES});
+    seam::OnOpenDialog([](OPENFILENAMEW* request) {
+        lstrcpynW(request->lpstrFile, L"c:\\tvt\\rec.exe", static_cast<int>(request->nMaxFile));
+        return TRUE;
+    });
     StartBar();
     RunEditMenus(
         [&](HWND d) {
             EXPECT_EQ(menus(d), "&Tools|&More");
-            EXPECT_EQ(seam::SelectedRow(d, IDC_MENULIST), -1);
             EXPECT_EQ(GetDlgCtrlID(GetFocus()), IDOK);
-            EXPECT_FALSE(seam::Enabled(d, IDC_DELMENU) || seam::Enabled(d, IDC_DELITEM) ||
-                         seam::Enabled(d, IDC_SEPARATOR));
             seam::Command(d, IDCANCEL);  // Esc keeps the dialog
             ASSERT_TRUE(IsWindowVisible(d));
             seam::SelectRow(d, IDC_MENULIST, 0);
             EXPECT_EQ(apps(d), tools);
-            EXPECT_TRUE(seam::Enabled(d, IDC_DELMENU) && !seam::Enabled(d, IDC_DELITEM));
 
             seam::DoubleClickRow(d, IDC_MENULIST, 1);  // renamed to nothing, then cancelled
             EXPECT_EQ(menus(d), "&Tools|&More");
             seam::DoubleClickRow(d, IDC_MENULIST, 1);
             EXPECT_EQ(menus(d), "&Tools|&Extra menu with a name too l");
-            EXPECT_EQ(seam::SelectedRow(d, IDC_MENULIST), 1);
 
             seam::Click(d, IDC_NEWMENU);
             seam::SelectRow(d, IDC_MENULIST, 2);
-            EXPECT_EQ(apps(d), "");
             seam::Click(d, IDC_NEWAPP);
             EXPECT_EQ(apps(d), "&Rec");
 
-            // Nothing moves past either end; then a real move each.
-            seam::SelectRow(d, IDC_MENULIST, 0);
-            seam::Click(d, IDC_MENUUP);
-            EXPECT_EQ(menus(d), "&Tools|&Extra menu with a name too l|&New");
-            EXPECT_EQ(seam::SelectedRow(d, IDC_MENULIST), 0);
-            seam::SelectRow(d, IDC_MENULIST, 2);
-            seam::Click(d, IDC_MENUDOWN);
-            seam::SelectRow(d, IDC_MENULIST, 2);
-            seam::Click(d, IDC_MENUUP);
-            EXPECT_EQ(menus(d), "&Tools|&New|&Extra menu with a name too l");
-            seam::SelectRow(d, IDC_MENULIST, 0);
-            seam::SelectRow(d, IDC_APPLIST, 0);
-            seam::Click(d, IDC_APPUP);
-            seam::SelectRow(d, IDC_APPLIST, 4);
-            seam::Click(d, IDC_APPDOWN);
-            EXPECT_EQ(apps(d), tools);
-            seam::SelectRow(d, IDC_APPLIST, 2);
-            seam::Click(d, IDC_APPUP);
-            EXPECT_EQ(apps(d), "-------|Record &again|&Record|&Missing|&No folder");
-            EXPECT_EQ(seam::SelectedRow(d, IDC_APPLIST), 1);
-
             // Deletions ask first; an entry takes its separator row with it.
-            seam::SelectRow(d, IDC_APPLIST, 1);
+            seam::SelectRow(d, IDC_MENULIST, 0);
+            seam::SelectRow(d, IDC_APPLIST, 2);
             seam::Click(d, IDC_DELITEM);  // no
-            EXPECT_EQ(apps(d), "-------|Record &again|&Record|&Missing|&No folder");
+            EXPECT_EQ(apps(d), tools);
             seam::Click(d, IDC_DELITEM);  // yes
             EXPECT_EQ(apps(d), "&Record|&Missing|&No folder");
-            seam::SelectRow(d, IDC_MENULIST, 2);
+            seam::SelectRow(d, IDC_MENULIST, 1);
             seam::Click(d, IDC_DELMENU);  // no
             seam::Click(d, IDC_DELMENU);  // yes
             EXPECT_EQ(menus(d), "&Tools|&New");
-            EXPECT_EQ(apps(d), "&Rec");  // the last row is selected in its place
+            EXPECT_EQ(apps(d), "&Rec");  // the row now in its place is selected
         },
         setups);
     EXPECT_EQ(seen, (std::vector<std::string>{"&More focus 1015", " focus 1010"}));
@@ -237,67 +316,117 @@ TEST_F(DialogTest, EditMenusRenamesAddsMovesAndDeletesThenSaves)
     EXPECT_STREQ(g_menuHead->next->firstApp->params, "new");
 }
 
-// The file browser fills the edit with the chosen file's full path and puts
-// back the current directory, however long, wherever the user browsed.
-TEST_F(DialogTest, TheFileBrowserFindsAnExecutableAndPutsBackTheCurrentDirectory)
+TEST_F(DialogTest, CommandsActOnTheSelectedRowsOwnRecord)
 {
-    std::string deep = Folder();
-    while (deep.size() < 240) {
-        deep += std::string(40, 'd') + "\\";
-        ASSERT_TRUE(CreateDirectoryA(deep.c_str(), NULL));
+    const struct {
+        const char* steps;
+        std::vector<std::string> names;
+        const char* menus;
+        const char* seen;  // selected rows, then the buttons' states
+    } cases[] = {
+        {"", {}, "&Dup:a,-------,a|&Dup:c,d", "-1,-1 00000000"},
+        {"M1", {"M&R"}, "&Dup:a,-------,a|&R:c,d", "1,-1 11110000"},
+        {"m0 a2 g", {"Ar"}, "&Dup:a,-------,r|&Dup:c,d", "0,2 11111111"},
+        {"m0 a1 #1012", {}, "&Dup:a,a|&Dup:c,d", "0,1 11111111"},
+        {"m1 a1", {}, "&Dup:a,-------,a|&Dup:c,d", "1,1 11111000"},
+        {"m1 f #1007 #1008", {"M&E", "Mg", "As"}, "&Dup:a,-------,a|&E:c,d|g:s", "2,0 11111111"},
+        {"m0 #1029 #1029 #1011", {}, "&Dup:c,d", "0,-1 11110000"},
+        {"m0 #1028", {}, "&Dup:a,-------,a|&Dup:c,d", "0,-1 11110000"},
+        {"m1 #1028", {}, "&Dup:c,d|&Dup:a,-------,a", "0,-1 11110000"},
+        {"m0 a0 #1030 a2 #1031", {}, "&Dup:a,-------,a|&Dup:c,d", "0,2 11111111"},
+        {"m1 a2 #1030", {}, "&Dup:a,-------,a|&Dup:d,c", "1,1 11111111"},
+    };
+    for (const auto& c : cases) {
+        MakeMenus({{"&Dup", {"a", "-------", "a"}}, {"&Dup", {"c", "d"}}});
+        g_menuHead->next->firstApp->next->separatorBefore = 1;
+        seam::Boxes().clear();
+        EXPECT_EQ(RunUserMenus(c.steps, c.names), c.seen) << c.steps;
+        EXPECT_EQ(DescribeMenus(), c.menus) << c.steps;
+        FreeAllMenus();
     }
-    MakeMenus({{"&Tools", {}}});
-    StartBar();
-    for (BOOL chosen : {TRUE, FALSE}) {
-        SCOPED_TRACE(chosen);
-        ASSERT_TRUE(SetCurrentDirectoryA(deep.c_str()));
-        char start[1024];
-        GetCurrentDirectoryA(sizeof start, start);
-        OPENFILENAMEW seen = {};
-        std::wstring filter, title;
-        seam::OnOpenDialog([&](OPENFILENAMEW* request) {
-            seen = *request;
-            filter.assign(request->lpstrFilter, 50);
-            title = request->lpstrTitle;
-            SetCurrentDirectoryA("C:\\windows");  // the user browses elsewhere
-            lstrcpynW(request->lpstrFile, L"C:\\windows\\notepad.exe", static_cast<int>(request->nMaxFile));
-            return chosen;
-        });
-        std::string edit;
-        int focus = 0;
-        auto setup = [&](seam::DialogScript& script) {
-            script.On("Application Setup", [&](HWND d) {
-                seam::SetText(d, IDC_APPPATH, "before");
-                seam::Click(d, IDC_FINDEXE);
-                edit = seam::Text(d, IDC_APPPATH);
-                focus = GetDlgCtrlID(GetFocus());
-                seam::SetText(d, IDC_APPNAME, "&Notes");
-                seam::Click(d, IDOK);
-            });
-        };
-        RunEditMenus(
-            [](HWND d) {
-                seam::SelectRow(d, IDC_MENULIST, 0);
-                seam::Click(d, IDC_NEWAPP);
-            },
-            setup);
-        char now[1024];
-        GetCurrentDirectoryA(sizeof now, now);
-        EXPECT_STREQ(now, start);
-        EXPECT_EQ(edit, chosen ? "C:\\windows\\notepad.exe" : "before");
-        EXPECT_EQ(focus == IDOK, chosen != FALSE);
-        EXPECT_EQ(seen.lStructSize, DWORD(sizeof(OPENFILENAMEW)));
-        EXPECT_EQ(seen.Flags, 0x1814u);
-        EXPECT_EQ(seen.nFilterIndex, 1u);
-        EXPECT_EQ(title, L"Find Executable...");
-        EXPECT_EQ(filter, std::wstring(L"Executables\0*.EXE;*.COM;*.BAT;*.PIF\0All Files\0*.*\0", 50));
+}
+
+// A move that would leave an entry without a command id is refused, and a
+// setup dialog that cannot open gives its request back.
+TEST_F(DialogTest, AMoveKeepsEveryCommandIdAndAFailedOpeningLeaksNothing)
+{
+    std::vector<MenuSpec> menus(399, MenuSpec{"m", {}});
+    menus[397] = {"full", std::vector<std::string>(100, "e")};
+    MakeMenus(menus);
+    int blocks = seam::LiveHeapBlocks();
+    for (const char* steps : {"m397 #1029", "m398 #1028", "m398 ! #1008"}) {
+        seam::Boxes().clear();
+        RunUserMenus(steps);
+        EXPECT_EQ(seam::BoxTexts(),
+                  std::vector<std::string>{strchr(steps, '!') ? "The dialog could not be opened." : NO_ROOM});
     }
-    // Saved in the folder the program started in, not where the user browsed.
-    SetCurrentDirectoryA(Folder().c_str());
+    EXPECT_EQ(seam::LiveHeapBlocks(), blocks);
+    EXPECT_EQ(DescribeMenus().find("full"), 397 * 3u);  // "m:|" each before it
     FreeAllMenus();
-    LoadMenuList();
-    EXPECT_EQ(DescribeMenus(), "&Tools:&Notes,&Notes");
-    EXPECT_STREQ(g_menuHead->firstApp->path, "C:\\windows\\notepad.exe");
+}
+
+// Files dropped on User Menus join the menu shown, a shortcut as its target;
+// what does not fit, or finds the menu full, is refused by name.
+TEST_F(DialogTest, FilesDroppedOnUserMenusJoinTheMenuShownWholeOrNotAtAll)
+{
+    WriteShortcut(Folder() + "Go Now.lnk", "c:\\bin\\go.exe", "-x", "c:\\work");
+    const std::string tooLong = "c:\\" + std::string(80, 'p') + ".exe";
+    MakeMenus({{"&Full", std::vector<std::string>(MAX_APPS_PER_MENU - 1, "x")}, {"&Tools", {"a"}}});
+    StartBar();
+    RunEditMenus([&](HWND dialog) {
+        seam::SelectRow(dialog, IDC_MENULIST, 1);
+        HDROP drop = MakeDrop({"c:\\apps\\7zip.exe", Folder() + "Go Now.lnk", tooLong,
+                               "c:\\a\\abcdefghijklmnopqrstuvwxyz0123.txt", "c:\\none.lnk"});
+        SendMessageA(dialog, WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0);
+        EXPECT_EQ((std::vector<std::string>{"a", "7&zip", "&Go Now", "&abcdefghijklmnopqrstuvwxyz01"}),
+                  seam::Rows(dialog, IDC_APPLIST));
+        seam::SelectRow(dialog, IDC_MENULIST, 0);
+        SendMessageA(dialog, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({"c:\\a.exe", "c:\\b.exe"})), 0);
+    });
+    EXPECT_EQ((std::vector<std::string>{
+                  tooLong + "\ncannot be added: its path, parameters or working\ndirectory does not fit in an entry.",
+                  "c:\\none.lnk\ncannot be added: the shortcut names no file to start.", NO_ROOM}),
+              seam::BoxTexts());
+    const AppItem* app = g_menuHead->next->firstApp->next;
+    EXPECT_EQ("7&zip|c:\\apps\\7zip.exe||", Entry(app));
+    EXPECT_EQ("&Go Now|c:\\bin\\go.exe|-x|c:\\work", Entry(app->next));
+    EXPECT_EQ(4, g_menuHead->next->count);
+    EXPECT_EQ(MAX_APPS_PER_MENU, g_menuHead->count);
+}
+
+// A file dropped on the bar opens Application Setup for the menu under it,
+// or the first when it is on none; with no menu there is nowhere to add it.
+TEST_F(DialogTest, AFileDroppedOnTheBarOpensApplicationSetupForTheMenuUnderIt)
+{
+    MakeMenus({{"&One", {"a"}}, {"&Two", {}}});
+    StartBar();
+    const struct {
+        int item;  // the bar item dropped on; 0 for the clock's place
+        const char* menus;
+    } cases[] = {{2, "&One:a|&Two:&tool"}, {0, "&One:a,&tool|&Two:&tool"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.item);
+        RECT item;
+        GetMenuItemRect(g_hwndBar, g_hBarMenu, static_cast<UINT>(c.item ? c.item : GetMenuItemCount(g_hBarMenu) - 1),
+                        &item);
+        POINT at = {(item.left + item.right) / 2, (item.top + item.bottom) / 2};
+        ScreenToClient(g_hwndBar, &at);
+        seam::DialogScript script;
+        script.On("User Menus", [](HWND) {}).On("Application Setup", [](HWND dialog) {
+            EXPECT_EQ("&tool", seam::Text(dialog, IDC_APPNAME));
+            EXPECT_EQ("c:\\x\\tool.exe", seam::Text(dialog, IDC_APPPATH));
+            seam::Click(dialog, IDOK);
+            PostMessageA(g_hwndEdit, WM_COMMAND, IDOK, 0);
+        });
+        SendMessageA(g_hwndBar, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({"c:\\x\\tool.exe"}, at)), 0);
+        EXPECT_EQ(c.menus, DescribeMenus());
+    }
+    ClearBarMenus();
+    FreeAllMenus();
+    SendMessageA(g_hwndBar, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({"c:\\x\\tool.exe"})), 0);
+    EXPECT_EQ(
+        std::vector<std::string>{"There is no menu to add the file to.\nMake one with New Menu in Edit Menus first."},
+        seam::BoxTexts());
 }
 
 }  // namespace

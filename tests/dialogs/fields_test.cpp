@@ -1,4 +1,4 @@
-// The setup and Options dialogs' fields.
+// The setup and Options dialogs' fields, and what Find... puts in them.
 #include "dialogs/dialogs.h"
 #include "resources/resource.h"
 #include "tests/support.h"
@@ -6,6 +6,11 @@
 namespace {
 
 using FieldsTest = TolvexTest;
+
+INT_PTR CALLBACK Plain(HWND, UINT, WPARAM, LPARAM)
+{
+    return FALSE;
+}
 
 TEST_F(FieldsTest, TypingStopsWhereTheFieldEnds)
 {
@@ -48,6 +53,64 @@ TEST_F(FieldsTest, TestFindsTheWavFileWhereTheSoundCallWould)
         DestroyWindow(d);
     }
     DeleteFileA(inWindows.c_str());
+}
+
+// The Open dialog's path is kept only whole and as picked; the current
+// directory, however long, is put back wherever the user browsed.
+TEST_F(FieldsTest, FindKeepsAPathOnlyWholeAndPutsBackTheCurrentDirectory)
+{
+    std::string deep = Folder();
+    while (deep.size() < 240) {
+        deep += std::string(40, 'd') + "\\";
+        ASSERT_TRUE(CreateDirectoryA(deep.c_str(), NULL));
+    }
+    ASSERT_TRUE(SetCurrentDirectoryA(deep.c_str()));
+    char start[1024];
+    GetCurrentDirectoryA(sizeof start, start);
+    const std::wstring longest = L"C:\\" + std::wstring(72, L'x') + L".exe";  // 79 characters
+    const struct {
+        BOOL chosen;
+        std::wstring picked;
+        const char* warning;
+    } cases[] = {
+        {TRUE, L"C:\\Tools\\echoargs.exe", nullptr},
+        {FALSE, L"C:\\Tools\\echoargs.exe", nullptr},
+        {TRUE, longest, nullptr},
+        {TRUE, L"C:\\Tools\\\u03a9mega\\echoargs.exe",
+         "The path of this file has characters that\nthe system's code page cannot hold.\n"
+         "Tolvex cannot keep it: please choose another file."},
+        {TRUE, longest + L"x", "The path of this file is too long.\nTolvex keeps paths of at most 79 characters."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.picked.begin(), c.picked.end()));
+        seam::Reset();
+        HWND dialog = CreateDialogParamA(g_hInstance, MAKEINTRESOURCEA(IDD_APPSETUP), NULL, Plain, 0);
+        ShowWindow(dialog, SW_SHOW);
+        seam::SetText(dialog, IDC_APPPATH, "before");
+        SetFocus(GetDlgItem(dialog, IDC_APPPATH));
+        seam::OnOpenDialog([&](OPENFILENAMEW* request) {
+            EXPECT_EQ(request->lStructSize, DWORD(sizeof(OPENFILENAMEW)));
+            EXPECT_EQ(request->hwndOwner, dialog);
+            EXPECT_EQ(request->Flags, 0x1814u);
+            EXPECT_EQ(request->nFilterIndex, 1u);
+            EXPECT_EQ(std::wstring(request->lpstrTitle), L"Find Executable...");
+            EXPECT_EQ(std::wstring(request->lpstrFilter, 50),
+                      std::wstring(L"Executables\0*.EXE;*.COM;*.BAT;*.PIF\0All Files\0*.*\0", 50));
+            SetCurrentDirectoryA("C:\\windows");
+            lstrcpynW(request->lpstrFile, c.picked.c_str(), static_cast<int>(request->nMaxFile));
+            return c.chosen;
+        });
+        EXPECT_EQ(0, FindFile(FIND_EXECUTABLE, dialog));
+        bool kept = c.chosen && !c.warning;
+        EXPECT_EQ(kept ? std::string(c.picked.begin(), c.picked.end()) : "before", seam::Text(dialog, IDC_APPPATH));
+        EXPECT_EQ(kept ? IDOK : IDC_APPPATH, GetDlgCtrlID(GetFocus()));
+        EXPECT_EQ(c.warning ? std::vector<std::string>{c.warning} : std::vector<std::string>{}, seam::BoxTexts());
+        char now[1024];
+        GetCurrentDirectoryA(sizeof now, now);
+        EXPECT_STREQ(start, now);
+        DestroyWindow(dialog);
+    }
+    SetCurrentDirectoryA(Folder().c_str());
 }
 
 }  // namespace

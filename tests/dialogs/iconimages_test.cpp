@@ -1,5 +1,5 @@
-// The program's icon and the arrow pictures come at every size a DPI may
-// ask for, as 32-bit images, so that none is scaled from another.
+// The arrow pictures come at every size a DPI may ask for, as 32-bit
+// images, so that none is scaled from another.
 #include "tests/support.h"
 
 #include "resources/resource.h"
@@ -8,11 +8,8 @@ namespace {
 
 TEST(IconImagesTest, EachIconHasA32BitImageAtEverySize)
 {
-    for (int id : {IDI_TOLVEX, IDI_UPRAISED, IDI_DOWNRAISED, IDI_DOWNSUNKEN, IDI_UPSUNKEN}) {
-        std::vector<int> sizes = {16, 20, 24, 32, 48};
-        if (id == IDI_TOLVEX)
-            sizes.push_back(256);
-        for (int size : sizes) {
+    for (int id : {IDI_UPRAISED, IDI_DOWNRAISED, IDI_DOWNSUNKEN, IDI_UPSUNKEN}) {
+        for (int size : {16, 20, 24, 32, 48}) {
             HICON icon =
                 static_cast<HICON>(LoadImageA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(id), IMAGE_ICON, size, size, 0));
             ICONINFO info = {};
