@@ -110,7 +110,7 @@ void SetWindowsDirectory(const char* dir);
 // The menus made with CreateMenu since the last Reset that still exist.
 int LiveMenus();
 
-// The handles a failable call that makes them (CreateMenu, CreateFileA,
+// The handles a failable call that makes them (CreateMenu, CreatePopupMenu,
 // CreateWindowExA...) returned since the last Reset.
 std::vector<void*> Made(const char* call);
 // Blocks the program took with HeapAlloc since the last Reset and has not
