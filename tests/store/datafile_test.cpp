@@ -1,6 +1,6 @@
 // apps.tx against the real file system: what cannot be opened or read ends
-// the bar before it could save over the file, and a save that fails leaves
-// the old file whole.
+// the bar before it could save over the file, a save that fails leaves the
+// old file whole, and any folder the user may have will do.
 #include <random>
 
 #include "tests/support.h"
@@ -37,13 +37,12 @@ void PutApp(Bytes& out, const std::string& name)
     PutField(out, name, 42);
 }
 
-// One menu of n entries "e0", "e1", ...; 600 of them fill two of the
-// reader's and the writer's buffers and part of a third.
-const int MANY = 600;
-std::vector<std::string> EntryNames(int n = MANY)
+// The entries "e0" to "e599" fill two of the reader's and the writer's
+// buffers and part of a third.
+std::vector<std::string> EntryNames()
 {
     std::vector<std::string> names;
-    for (int i = 0; i < n; i++)
+    for (int i = 0; i < 600; i++)
         names.push_back("e" + std::to_string(i));
     return names;
 }
@@ -343,6 +342,60 @@ TEST_F(DataFileTest, AFileWithTheVersionOnlyIsNeverSaved)
     SaveMenuList();
     EXPECT_EQ(opened, seam::Calls("CreateFileW"));
     EXPECT_EQ(Version(), ReadFileBytes("apps.tx"));
+}
+
+// A folder whose name the ANSI calls turn into "?"s (on code page 1252, as
+// under Wine here). Wine does not hold wide paths to MAX_PATH, so a folder
+// that leaves no room for apps.tx.tmp within it shows nothing here.
+TEST_F(DataFileTest, MenusAreLoadedAndSavedInAFolderNamedOutsideTheCodePage)
+{
+    ASSERT_TRUE(CreateDirectoryW(L"\u041c\u0435\u043d\u044e", NULL));
+    ASSERT_TRUE(SetCurrentDirectoryW(L"\u041c\u0435\u043d\u044e"));
+    LoadMenuList();
+    CopyText(g_menuHead->name, sizeof g_menuHead->name, "&Renamed");
+    SaveMenuList();
+    EXPECT_TRUE(seam::BoxTexts().empty());
+    FreeAllMenus();
+    LoadMenuList();
+    EXPECT_STREQ("&Renamed", g_menuHead->name);
+    SetCurrentDirectoryW(L"..");
+}
+
+// A replace that is a delete and a rename, cut between the two: the copy is
+// all there is.
+TEST_F(DataFileTest, ACopyWithoutTheFileIsTakenWhenWholeAndKeptWhenCutShort)
+{
+    const Bytes whole = Image({{"&Saved", {}}});
+    struct Case {
+        const char* what;
+        size_t length;  // of the copy
+        bool loads;
+    } cases[] = {
+        {"whole", whole.size(), true},
+        {"cut in its menu record", whole.size() - 5, false},
+        {"cut in its version", 2, false},
+        {"empty", 0, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        WriteFileBytes("apps.tx.tmp", Bytes(whole.begin(), whole.begin() + static_cast<ptrdiff_t>(c.length)));
+        seam::Reset();
+        int exit = seam::RunToExit([] { LoadMenuList(); });
+        if (c.loads) {
+            EXPECT_EQ(-1, exit);
+            EXPECT_EQ("&Saved:", DescribeMenus());
+            SaveMenuList();
+            EXPECT_EQ(whole, ReadFileBytes("apps.tx"));
+            EXPECT_FALSE(FileExists("apps.tx.tmp"));
+            DeleteFileA("apps.tx");
+        } else {
+            EXPECT_EQ(0, exit);
+            EXPECT_EQ(std::vector<std::string>{CORRUPT_TEXT}, seam::BoxTexts());
+            EXPECT_EQ(c.length, ReadFileBytes("apps.tx.tmp").size());
+        }
+        g_menuHead = NULL;  // a load that ended is not freed
+        g_fatalErrorBegun = false;
+    }
 }
 
 }  // namespace
