@@ -31,11 +31,9 @@ struct State {
     std::vector<Sound> sounds;
     BOOL playResult = TRUE;
     std::function<BOOL(OPENFILENAMEW*)> openDialog;
-    int openDialogs = 0;
     std::vector<AppBarCall> appBarCalls;
     std::function<UINT_PTR(DWORD, APPBARDATA*)> appBar;
     int wow64 = -1;
-    int comStarts = 0, comEnds = 0;
     DWORD comFlags = 0;
     int shortWrite = 0;      // the WriteFile call, counted from 1, that writes half
     std::string windowsDir;  // what GetWindowsDirectoryA gives when not empty
@@ -239,7 +237,7 @@ static BOOL WINAPI Seam_PlaySoundA(LPCSTR sound, HMODULE, DWORD flags)
 static BOOL(WINAPI* Real_GetOpenFileNameW)(LPOPENFILENAMEW) = NULL;
 static BOOL WINAPI Seam_GetOpenFileNameW(LPOPENFILENAMEW request)
 {
-    s.openDialogs++;
+    s.calls["GetOpenFileNameW"]++;
     return s.openDialog ? s.openDialog(request) : FALSE;
 }
 
@@ -262,7 +260,7 @@ static DWORD_PTR WINAPI Seam_SHGetFileInfoA(LPCSTR path, DWORD attributes, SHFIL
 static HRESULT(WINAPI* Real_CoInitializeEx)(LPVOID, DWORD) = NULL;
 static HRESULT WINAPI Seam_CoInitializeEx(LPVOID reserved, DWORD flags)
 {
-    s.comStarts++;
+    s.calls["CoInitializeEx"]++;
     s.comFlags = flags;
     return Real_CoInitializeEx(reserved, flags);
 }
@@ -270,7 +268,7 @@ static HRESULT WINAPI Seam_CoInitializeEx(LPVOID reserved, DWORD flags)
 static void(WINAPI* Real_CoUninitialize)() = NULL;
 static void WINAPI Seam_CoUninitialize()
 {
-    s.comEnds++;
+    s.calls["CoUninitialize"]++;
     Real_CoUninitialize();
 }
 
@@ -459,7 +457,7 @@ void OnOpenDialog(std::function<BOOL(OPENFILENAMEW*)> answer)
 
 int OpenDialogs()
 {
-    return s.openDialogs;
+    return s.calls["GetOpenFileNameW"];
 }
 
 std::vector<AppBarCall>& AppBarCalls()
@@ -490,12 +488,12 @@ std::vector<FileInfoCall>& FileInfoCalls()
 
 int ComStarts()
 {
-    return s.comStarts;
+    return s.calls["CoInitializeEx"];
 }
 
 int ComEnds()
 {
-    return s.comEnds;
+    return s.calls["CoUninitialize"];
 }
 
 DWORD ComFlags()
