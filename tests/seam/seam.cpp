@@ -19,6 +19,8 @@ struct Failure {
 struct State {
     std::map<std::string, int> calls;
     std::map<std::string, Failure> failures;
+    // The handles that calls made; HeapAlloc's only while not freed.
+    std::map<std::string, std::set<void*>> made;
     std::vector<Box> boxes;
     std::vector<int> answers;
     std::function<void(const Box&)> onBox;
@@ -30,17 +32,12 @@ struct State {
     std::vector<Sound> sounds;
     BOOL playResult = TRUE;
     std::function<BOOL(OPENFILENAMEW*)> openDialog;
-    int openDialogs = 0;
     std::vector<AppBarCall> appBarCalls;
-    std::set<void*> heapBlocks;
-    std::map<std::string, std::set<void*>> made;
     std::function<UINT_PTR(DWORD, APPBARDATA*)> appBar;
     int wow64 = -1;
-    int comStarts = 0, comEnds = 0;
     DWORD comFlags = 0;
-    int shortWrite = 0;        // the WriteFile call, counted from 1, that writes half
-    std::string windowsDir;    // what GetWindowsDirectoryA gives when not empty
-    std::vector<HMENU> menus;  // made by CreateMenu
+    int shortWrite = 0;      // the WriteFile call, counted from 1, that writes half
+    std::string windowsDir;  // what GetWindowsDirectoryA gives when not empty
     std::string slowPath;
     DWORD slowMs = 0;
     std::vector<FileInfoCall> fileInfoCalls;
@@ -71,52 +68,31 @@ std::string Text(const char* text)
 
 // Each failable call: the real one unless a test asked it to fail.
 #define SEAM_FAILABLES(X)                                                                                              \
-    X(HANDLE, INVALID_HANDLE_VALUE, CreateFileA,                                                                       \
-      (LPCSTR a, DWORD b, DWORD c, LPSECURITY_ATTRIBUTES d, DWORD e, DWORD f, HANDLE g), (a, b, c, d, e, f, g))        \
     X(HANDLE, INVALID_HANDLE_VALUE, CreateFileW,                                                                       \
       (LPCWSTR a, DWORD b, DWORD c, LPSECURITY_ATTRIBUTES d, DWORD e, DWORD f, HANDLE g), (a, b, c, d, e, f, g))       \
     X(BOOL, FALSE, ReadFile, (HANDLE a, LPVOID b, DWORD c, LPDWORD d, LPOVERLAPPED e), (a, b, c, d, e))                \
     X(BOOL, FALSE, FlushFileBuffers, (HANDLE a), (a))                                                                  \
-    X(BOOL, FALSE, MoveFileExA, (LPCSTR a, LPCSTR b, DWORD c), (a, b, c))                                              \
     X(BOOL, FALSE, MoveFileExW, (LPCWSTR a, LPCWSTR b, DWORD c), (a, b, c))                                            \
-    X(BOOL, FALSE, DeleteFileA, (LPCSTR a), (a))                                                                       \
-    X(BOOL, FALSE, DeleteFileW, (LPCWSTR a), (a))                                                                      \
     X(DWORD, INVALID_FILE_ATTRIBUTES, GetFileAttributesA, (LPCSTR a), (a))                                             \
-    X(DWORD, INVALID_FILE_ATTRIBUTES, GetFileAttributesW, (LPCWSTR a), (a))                                            \
-    X(DWORD, 0, GetFullPathNameA, (LPCSTR a, DWORD b, LPSTR c, LPSTR * d), (a, b, c, d))                               \
-    X(DWORD, 0, GetFullPathNameW, (LPCWSTR a, DWORD b, LPWSTR c, LPWSTR * d), (a, b, c, d))                            \
     X(UINT, 0, GetSystemDirectoryA, (LPSTR a, UINT b), (a, b))                                                         \
-    X(DWORD, 0, GetCurrentDirectoryA, (DWORD a, LPSTR b), (a, b))                                                      \
-    X(BOOL, FALSE, SetCurrentDirectoryA, (LPCSTR a), (a))                                                              \
-    X(DWORD, 0, GetCurrentDirectoryW, (DWORD a, LPWSTR b), (a, b))                                                     \
-    X(BOOL, FALSE, SetCurrentDirectoryW, (LPCWSTR a), (a))                                                             \
-    X(DWORD, 0, GetModuleFileNameA, (HMODULE a, LPSTR b, DWORD c), (a, b, c))                                          \
-    X(DWORD, 0, GetModuleFileNameW, (HMODULE a, LPWSTR b, DWORD c), (a, b, c))                                         \
     X(HMODULE, NULL, LoadLibraryA, (LPCSTR a), (a))                                                                    \
     X(HMODULE, NULL, LoadLibraryExA, (LPCSTR a, HANDLE b, DWORD c), (a, b, c))                                         \
-    X(HMODULE, NULL, LoadLibraryExW, (LPCWSTR a, HANDLE b, DWORD c), (a, b, c))                                        \
     X(BOOL, FALSE, GetVersionExA, (LPOSVERSIONINFOA a), (a))                                                           \
-    X(HANDLE, NULL, CreateMutexW, (LPSECURITY_ATTRIBUTES a, BOOL b, LPCWSTR c), (a, b, c))                             \
+    X(LPVOID, NULL, HeapAlloc, (HANDLE a, DWORD b, SIZE_T c), (a, b, c))                                               \
     X(ATOM, 0, RegisterClassA, (const WNDCLASSA* a), (a))                                                              \
     X(HWND, NULL, CreateWindowExA,                                                                                     \
       (DWORD a, LPCSTR b, LPCSTR c, DWORD d, int e, int f, int g, int h, HWND i, HMENU j, HINSTANCE k, LPVOID l),      \
       (a, b, c, d, e, f, g, h, i, j, k, l))                                                                            \
+    X(HMENU, NULL, CreateMenu, (), ())                                                                                 \
     X(HMENU, NULL, CreatePopupMenu, (), ())                                                                            \
     X(BOOL, FALSE, AppendMenuA, (HMENU a, UINT b, UINT_PTR c, LPCSTR d), (a, b, c, d))                                 \
     X(BOOL, FALSE, InsertMenuA, (HMENU a, UINT b, UINT c, UINT_PTR d, LPCSTR e), (a, b, c, d, e))                      \
-    X(BOOL, FALSE, ModifyMenuA, (HMENU a, UINT b, UINT c, UINT_PTR d, LPCSTR e), (a, b, c, d, e))                      \
-    X(BOOL, FALSE, SetMenuItemInfoA, (HMENU a, UINT b, BOOL c, LPCMENUITEMINFOA d), (a, b, c, d))                      \
     X(BOOL, FALSE, SetWindowPos, (HWND a, HWND b, int c, int d, int e, int f, UINT g), (a, b, c, d, e, f, g))          \
     X(HHOOK, NULL, SetWindowsHookExA, (int a, HOOKPROC b, HINSTANCE c, DWORD d), (a, b, c, d))                         \
     X(INT_PTR, -1, DialogBoxParamA, (HINSTANCE a, LPCSTR b, HWND c, DLGPROC d, LPARAM e), (a, b, c, d, e))             \
-    X(UINT_PTR, 0, SetTimer, (HWND a, UINT_PTR b, UINT c, TIMERPROC d), (a, b, c, d))                                  \
-    X(BOOL, FALSE, RegisterHotKey, (HWND a, int b, UINT c, UINT d), (a, b, c, d))                                      \
     X(LONG, ERROR_ACCESS_DENIED, RegCreateKeyExA,                                                                      \
       (HKEY a, LPCSTR b, DWORD c, LPSTR d, DWORD e, REGSAM f, LPSECURITY_ATTRIBUTES g, PHKEY h, LPDWORD i),            \
       (a, b, c, d, e, f, g, h, i))                                                                                     \
-    X(LONG, ERROR_ACCESS_DENIED, RegOpenKeyExA, (HKEY a, LPCSTR b, DWORD c, REGSAM d, PHKEY e), (a, b, c, d, e))       \
-    X(LONG, ERROR_ACCESS_DENIED, RegQueryValueExA, (HKEY a, LPCSTR b, LPDWORD c, LPDWORD d, LPBYTE e, LPDWORD f),      \
-      (a, b, c, d, e, f))                                                                                              \
     X(LONG, ERROR_ACCESS_DENIED, RegSetValueExA, (HKEY a, LPCSTR b, DWORD c, DWORD d, const BYTE* e, DWORD f),         \
       (a, b, c, d, e, f))
 
@@ -157,22 +133,10 @@ static void NoteMade(const char* call, T* handle)
     }
 SEAM_FAILABLES(SEAM_DEFINE)
 
-// The heap blocks the program takes and gives back, for the long-use checks.
-static LPVOID(WINAPI* Real_HeapAlloc)(HANDLE, DWORD, SIZE_T) = NULL;
-static LPVOID WINAPI Seam_HeapAlloc(HANDLE heap, DWORD flags, SIZE_T size)
-{
-    if (ShouldFail("HeapAlloc"))
-        return NULL;
-    LPVOID block = Real_HeapAlloc(heap, flags, size);
-    if (block)
-        s.heapBlocks.insert(block);
-    return block;
-}
-
 static BOOL(WINAPI* Real_HeapFree)(HANDLE, DWORD, LPVOID) = NULL;
 static BOOL WINAPI Seam_HeapFree(HANDLE heap, DWORD flags, LPVOID block)
 {
-    s.heapBlocks.erase(block);
+    s.made["HeapAlloc"].erase(block);
     return Real_HeapFree(heap, flags, block);
 }
 
@@ -212,17 +176,7 @@ static UINT WINAPI Seam_GetWindowsDirectoryA(LPSTR dir, UINT size)
     return len;
 }
 
-static HMENU(WINAPI* Real_CreateMenu)() = NULL;
-static HMENU WINAPI Seam_CreateMenu()
-{
-    if (ShouldFail("CreateMenu"))
-        return NULL;
-    HMENU menu = Real_CreateMenu();
-    s.menus.push_back(menu);
-    NoteMade("CreateMenu", menu);
-    return menu;
-}
-
+static int(WINAPI* Real_MessageBoxA)(HWND, LPCSTR, LPCSTR, UINT) = NULL;
 static int WINAPI Seam_MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type)
 {
     MSG quit;
@@ -263,8 +217,9 @@ static void WINAPI Seam_ExitProcess(UINT code)
     Real_ExitProcess(code);
 }
 
-// ---- what the program loads lazily ----------------------------------------------
+// ---- what the program loads lazily, through GetProcAddress ------------------------
 
+static HINSTANCE(WINAPI* Real_ShellExecuteA)(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT) = NULL;
 static HINSTANCE WINAPI Seam_ShellExecuteA(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR params, LPCSTR dir, INT show)
 {
     s.launches.push_back({owner, Text(verb), Text(file), Text(params), Text(dir), show});
@@ -273,15 +228,17 @@ static HINSTANCE WINAPI Seam_ShellExecuteA(HWND owner, LPCSTR verb, LPCSTR file,
     return reinterpret_cast<HINSTANCE>(s.shellResult);
 }
 
+static BOOL(WINAPI* Real_PlaySoundA)(LPCSTR, HMODULE, DWORD) = NULL;
 static BOOL WINAPI Seam_PlaySoundA(LPCSTR sound, HMODULE, DWORD flags)
 {
     s.sounds.push_back({Text(sound), flags});
     return s.playResult;
 }
 
+static BOOL(WINAPI* Real_GetOpenFileNameW)(LPOPENFILENAMEW) = NULL;
 static BOOL WINAPI Seam_GetOpenFileNameW(LPOPENFILENAMEW request)
 {
-    s.openDialogs++;
+    s.calls["GetOpenFileNameW"]++;
     return s.openDialog ? s.openDialog(request) : FALSE;
 }
 
@@ -289,9 +246,7 @@ static UINT_PTR(WINAPI* Real_SHAppBarMessage)(DWORD, PAPPBARDATA) = NULL;
 static UINT_PTR WINAPI Seam_SHAppBarMessage(DWORD message, PAPPBARDATA data)
 {
     s.appBarCalls.push_back({message, *data});
-    if (s.appBar)
-        return s.appBar(message, data);
-    return Real_SHAppBarMessage ? Real_SHAppBarMessage(message, data) : 0;
+    return s.appBar ? s.appBar(message, data) : Real_SHAppBarMessage(message, data);
 }
 
 static DWORD_PTR(WINAPI* Real_SHGetFileInfoA)(LPCSTR, DWORD, SHFILEINFOA*, UINT, UINT) = NULL;
@@ -311,7 +266,7 @@ static DWORD_PTR WINAPI Seam_SHGetFileInfoA(LPCSTR path, DWORD attributes, SHFIL
 static HRESULT(WINAPI* Real_CoInitializeEx)(LPVOID, DWORD) = NULL;
 static HRESULT WINAPI Seam_CoInitializeEx(LPVOID reserved, DWORD flags)
 {
-    s.comStarts++;
+    s.calls["CoInitializeEx"]++;
     s.comFlags = flags;
     return Real_CoInitializeEx(reserved, flags);
 }
@@ -319,7 +274,7 @@ static HRESULT WINAPI Seam_CoInitializeEx(LPVOID reserved, DWORD flags)
 static void(WINAPI* Real_CoUninitialize)() = NULL;
 static void WINAPI Seam_CoUninitialize()
 {
-    s.comEnds++;
+    s.calls["CoUninitialize"]++;
     Real_CoUninitialize();
 }
 
@@ -327,48 +282,9 @@ static BOOL(WINAPI* Real_IsWow64Process)(HANDLE, PBOOL) = NULL;
 static BOOL WINAPI Seam_IsWow64Process(HANDLE process, PBOOL wow64)
 {
     if (s.wow64 < 0)
-        return Real_IsWow64Process ? Real_IsWow64Process(process, wow64) : FALSE;
+        return Real_IsWow64Process(process, wow64);
     *wow64 = s.wow64;
     return TRUE;
-}
-
-template <typename Proc>
-static void* Untyped(Proc proc)
-{
-    return reinterpret_cast<void*>(reinterpret_cast<void (*)()>(proc));
-}
-
-static FARPROC(WINAPI* Real_GetProcAddress)(HMODULE, LPCSTR) = NULL;
-static FARPROC WINAPI Seam_GetProcAddress(HMODULE module, LPCSTR name)
-{
-    if (ShouldFail("GetProcAddress"))
-        return NULL;
-    FARPROC real = Real_GetProcAddress(module, name);
-    if (!real || IS_INTRESOURCE(name))
-        return real;
-    struct Lazy {
-        const char* name;
-        void* replacement;
-        void** realSlot;
-    };
-    static const Lazy lazy[] = {
-        {"ShellExecuteA", Untyped(Seam_ShellExecuteA), NULL},
-        {"PlaySoundA", Untyped(Seam_PlaySoundA), NULL},
-        {"GetOpenFileNameW", Untyped(Seam_GetOpenFileNameW), NULL},
-        {"SHAppBarMessage", Untyped(Seam_SHAppBarMessage), reinterpret_cast<void**>(&Real_SHAppBarMessage)},
-        {"SHGetFileInfoA", Untyped(Seam_SHGetFileInfoA), reinterpret_cast<void**>(&Real_SHGetFileInfoA)},
-        {"CoInitializeEx", Untyped(Seam_CoInitializeEx), reinterpret_cast<void**>(&Real_CoInitializeEx)},
-        {"CoUninitialize", Untyped(Seam_CoUninitialize), reinterpret_cast<void**>(&Real_CoUninitialize)},
-        {"IsWow64Process", Untyped(Seam_IsWow64Process), reinterpret_cast<void**>(&Real_IsWow64Process)},
-    };
-    for (const Lazy& entry : lazy) {
-        if (strcmp(name, entry.name) != 0)
-            continue;
-        if (entry.realSlot)
-            *entry.realSlot = Untyped(real);
-        return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(entry.replacement));
-    }
-    return real;
 }
 
 // ---- patching -------------------------------------------------------------------
@@ -378,24 +294,44 @@ namespace {
 struct Import {
     const char* name;
     void* replacement;
-    void** realSlot;
+    void** realSlot;  // filled from the import table or by GetProcAddress
     bool failable;
 };
 
+template <typename Proc>
+void* Untyped(Proc proc)
+{
+    return reinterpret_cast<void*>(reinterpret_cast<void (*)()>(proc));
+}
+
+template <typename Proc>
+Import MakeImport(const char* name, Proc replacement, Proc* realSlot, bool failable)
+{
+    return {name, Untyped(replacement), reinterpret_cast<void**>(realSlot), failable};
+}
+
+FARPROC(WINAPI* Real_GetProcAddress)(HMODULE, LPCSTR) = NULL;
+FARPROC WINAPI Seam_GetProcAddress(HMODULE module, LPCSTR name);
+
+#define SEAM_IMPORT(name, failable) MakeImport(#name, Seam_##name, &Real_##name, failable)
+#define SEAM_ENTRY(R, fail, name, params, args) SEAM_IMPORT(name, true),
 const Import IMPORTS[] = {
-#define SEAM_ENTRY(R, fail, name, params, args)                                                                        \
-    {#name, Untyped(Seam_##name), reinterpret_cast<void**>(&Real_##name), true},
-    SEAM_FAILABLES(SEAM_ENTRY){"MessageBoxA", Untyped(Seam_MessageBoxA), NULL, false},
-    {"GetLocalTime", Untyped(Seam_GetLocalTime), reinterpret_cast<void**>(&Real_GetLocalTime), false},
-    {"ExitProcess", Untyped(Seam_ExitProcess), reinterpret_cast<void**>(&Real_ExitProcess), false},
-    {"GetProcAddress", Untyped(Seam_GetProcAddress), reinterpret_cast<void**>(&Real_GetProcAddress), true},
-    {"WriteFile", Untyped(Seam_WriteFile), reinterpret_cast<void**>(&Real_WriteFile), true},
-    {"CloseHandle", Untyped(Seam_CloseHandle), reinterpret_cast<void**>(&Real_CloseHandle), true},
-    {"GetWindowsDirectoryA", Untyped(Seam_GetWindowsDirectoryA), reinterpret_cast<void**>(&Real_GetWindowsDirectoryA),
-     true},
-    {"CreateMenu", Untyped(Seam_CreateMenu), reinterpret_cast<void**>(&Real_CreateMenu), true},
-    {"HeapAlloc", Untyped(Seam_HeapAlloc), reinterpret_cast<void**>(&Real_HeapAlloc), true},
-    {"HeapFree", Untyped(Seam_HeapFree), reinterpret_cast<void**>(&Real_HeapFree), false},
+    SEAM_FAILABLES(SEAM_ENTRY) SEAM_IMPORT(GetProcAddress, true),
+    SEAM_IMPORT(WriteFile, true),
+    SEAM_IMPORT(CloseHandle, true),
+    SEAM_IMPORT(GetWindowsDirectoryA, true),
+    SEAM_IMPORT(HeapFree, false),
+    SEAM_IMPORT(MessageBoxA, false),
+    SEAM_IMPORT(GetLocalTime, false),
+    SEAM_IMPORT(ExitProcess, false),
+    SEAM_IMPORT(ShellExecuteA, false),
+    SEAM_IMPORT(PlaySoundA, false),
+    SEAM_IMPORT(GetOpenFileNameW, false),
+    SEAM_IMPORT(SHAppBarMessage, false),
+    SEAM_IMPORT(SHGetFileInfoA, false),
+    SEAM_IMPORT(CoInitializeEx, false),
+    SEAM_IMPORT(CoUninitialize, false),
+    SEAM_IMPORT(IsWow64Process, false),
 };
 
 const Import* FindImport(const char* name)
@@ -404,6 +340,19 @@ const Import* FindImport(const char* name)
         if (strcmp(import.name, name) == 0)
             return &import;
     return NULL;
+}
+
+// What the program loads lazily gets the seam's version too.
+FARPROC WINAPI Seam_GetProcAddress(HMODULE module, LPCSTR name)
+{
+    if (ShouldFail("GetProcAddress"))
+        return NULL;
+    FARPROC real = Real_GetProcAddress(module, name);
+    const Import* import = real && !IS_INTRESOURCE(name) ? FindImport(name) : NULL;
+    if (!import)
+        return real;
+    *import->realSlot = Untyped(real);
+    return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(import->replacement));
 }
 
 }  // namespace
@@ -428,8 +377,7 @@ void Install()
             const Import* import = FindImport(reinterpret_cast<const char*>(byName->Name));
             if (!import)
                 continue;
-            if (import->realSlot)
-                *import->realSlot = reinterpret_cast<void*>(slots->u1.Function);
+            *import->realSlot = reinterpret_cast<void*>(slots->u1.Function);
             DWORD old;
             VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, PAGE_READWRITE, &old);
             slots->u1.Function = reinterpret_cast<ULONG_PTR>(import->replacement);
@@ -515,7 +463,7 @@ void OnOpenDialog(std::function<BOOL(OPENFILENAMEW*)> answer)
 
 int OpenDialogs()
 {
-    return s.openDialogs;
+    return s.calls["GetOpenFileNameW"];
 }
 
 std::vector<AppBarCall>& AppBarCalls()
@@ -546,12 +494,12 @@ std::vector<FileInfoCall>& FileInfoCalls()
 
 int ComStarts()
 {
-    return s.comStarts;
+    return s.calls["CoInitializeEx"];
 }
 
 int ComEnds()
 {
-    return s.comEnds;
+    return s.calls["CoUninitialize"];
 }
 
 DWORD ComFlags()
@@ -572,8 +520,8 @@ void SetWindowsDirectory(const char* dir)
 int LiveMenus()
 {
     int live = 0;
-    for (HMENU menu : s.menus)
-        live += IsMenu(menu) ? 1 : 0;
+    for (void* menu : s.made["CreateMenu"])
+        live += IsMenu(static_cast<HMENU>(menu)) ? 1 : 0;
     return live;
 }
 
@@ -585,7 +533,7 @@ std::vector<void*> Made(const char* call)
 
 int LiveHeapBlocks()
 {
-    return static_cast<int>(s.heapBlocks.size());
+    return static_cast<int>(s.made["HeapAlloc"].size());
 }
 
 int RunToExit(const std::function<void()>& run)

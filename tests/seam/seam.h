@@ -27,8 +27,6 @@ void Fail(const char* call, int nth = 1, DWORD error = ERROR_ACCESS_DENIED, int 
 // The calls of `call` made since the last Reset.
 int Calls(const char* call);
 
-// ---- message boxes ----------------------------------------------------------
-
 struct Box {
     HWND owner;
     std::string text, caption;
@@ -37,7 +35,6 @@ struct Box {
     bool quitPending;
 };
 std::vector<Box>& Boxes();
-// The texts of the boxes so far, in order.
 std::vector<std::string> BoxTexts();
 // Answers for the next boxes, in order; once used up, a box gets IDOK or,
 // with MB_YESNO, IDYES.
@@ -45,12 +42,8 @@ void AnswerBoxes(std::vector<int> answers);
 // Runs while a box is "up": what the box's message loop would dispatch.
 void OnBox(std::function<void(const Box&)> action);
 
-// ---- the clock ----------------------------------------------------------------
-
 // GetLocalTime gives this time from now on.
 void SetLocalTime(WORD hour, WORD minute, WORD second = 0);
-
-// ---- the shell, sound and the Open dialog -------------------------------------
 
 struct Launch {
     HWND owner;
@@ -94,13 +87,11 @@ struct FileInfoCall {
 };
 std::vector<FileInfoCall>& FileInfoCalls();
 void SlowShell(const std::string& pathPart, DWORD ms);
-// COM starts and ends asked for through the lazily loaded ole32.
+// COM starts and ends asked for through the lazily loaded ole32, and the
+// flags of the last start.
 int ComStarts();
 int ComEnds();
-// The flags of the last COM start.
 DWORD ComFlags();
-
-// ---- what the system will not do on demand --------------------------------------
 
 // WriteFile call `nth` from now writes half of what it is given and succeeds,
 // as on a full disk.
@@ -110,14 +101,12 @@ void SetWindowsDirectory(const char* dir);
 // The menus made with CreateMenu since the last Reset that still exist.
 int LiveMenus();
 
-// The handles a failable call that makes them (CreateMenu, CreateFileA,
+// The handles a failable call that makes them (CreateMenu, CreatePopupMenu,
 // CreateWindowExA...) returned since the last Reset.
 std::vector<void*> Made(const char* call);
 // Blocks the program took with HeapAlloc since the last Reset and has not
 // given back.
 int LiveHeapBlocks();
-
-// ---- the end of the process ---------------------------------------------------
 
 // Runs `run` on a thread of its own. An ExitProcess there ends only that
 // thread (its windows go with it); the result is the exit code, or -1 when

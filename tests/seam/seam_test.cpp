@@ -1,8 +1,6 @@
-// The seam's own checks: what the other tests rely on it for.
+// The seam's own checks: what the other tests rely on it for. The set time
+// and the dialog script are shown by every clock and dialog test.
 #include "tests/support.h"
-
-#include "dialogs/dialogs.h"
-#include "resources/resource.h"
 
 using SeamTest = TolvexTest;
 
@@ -24,24 +22,8 @@ TEST_F(SeamTest, ABoxIsRecordedAndAnsweredWithoutShowing)
     EXPECT_EQ((std::vector<std::string>{"first", "second"}), seam::BoxTexts());
 }
 
-TEST_F(SeamTest, TheLocalTimeIsTheOneSet)
-{
-    seam::SetLocalTime(13, 5);
-    SYSTEMTIME now;
-    GetLocalTime(&now);
-    EXPECT_EQ(13, now.wHour);
-    EXPECT_EQ(5, now.wMinute);
-}
-
 TEST_F(SeamTest, AnExitEndsOnlyItsThread)
 {
     EXPECT_EQ(7, seam::RunToExit([] { ExitProcess(7); }));
     EXPECT_EQ(-1, seam::RunToExit([] {}));
-}
-
-TEST_F(SeamTest, ADialogIsDrivenFromInsideItsLoop)
-{
-    seam::DialogScript script;
-    script.On("About Tolvex", [](HWND dialog) { seam::Click(dialog, IDOK); });
-    EXPECT_EQ(1, DialogBoxParamA(g_hInstance, MAKEINTRESOURCEA(IDD_ABOUT), NULL, AboutProc, 0));
 }
