@@ -46,10 +46,21 @@ State s;
 DWORD s_exitThread = 0;  // the thread of RunToExit, 0 when none runs
 int s_exitCode = -1;
 
+// The bar's icon threads call through the seam beside the test's thread.
+std::mutex s_lock;
+
+// Adds to the call's count; the count.
+int Count(const char* call, int add = 1)
+{
+    std::lock_guard<std::mutex> hold(s_lock);
+    return s.calls[call] += add;
+}
+
 // Counts the call and tells whether it is to fail now.
 bool ShouldFail(const char* call)
 {
-    int n = ++s.calls[call];
+    int n = Count(call);
+    std::lock_guard<std::mutex> hold(s_lock);
     auto it = s.failures.find(call);
     if (it == s.failures.end() || n < it->second.from || n > it->second.to)
         return false;
@@ -148,7 +159,7 @@ static BOOL WINAPI Seam_WriteFile(HANDLE file, LPCVOID data, DWORD size, LPDWORD
     if (ShouldFail("WriteFile"))
         return FALSE;
     // A full disk: fewer bytes written than asked, and no error.
-    if (s.calls["WriteFile"] == s.shortWrite)
+    if (Count("WriteFile", 0) == s.shortWrite)
         size /= 2;
     return Real_WriteFile(file, data, size, written, overlapped);
 }
@@ -238,7 +249,7 @@ static BOOL WINAPI Seam_PlaySoundA(LPCSTR sound, HMODULE, DWORD flags)
 static BOOL(WINAPI* Real_GetOpenFileNameW)(LPOPENFILENAMEW) = NULL;
 static BOOL WINAPI Seam_GetOpenFileNameW(LPOPENFILENAMEW request)
 {
-    s.calls["GetOpenFileNameW"]++;
+    Count("GetOpenFileNameW");
     return s.openDialog ? s.openDialog(request) : FALSE;
 }
 
@@ -253,9 +264,7 @@ static DWORD_PTR(WINAPI* Real_SHGetFileInfoA)(LPCSTR, DWORD, SHFILEINFOA*, UINT,
 static DWORD_PTR WINAPI Seam_SHGetFileInfoA(LPCSTR path, DWORD attributes, SHFILEINFOA* info, UINT size, UINT flags)
 {
     {
-        // The bar asks for icons on several threads at once.
-        static std::mutex lock;
-        std::lock_guard<std::mutex> hold(lock);
+        std::lock_guard<std::mutex> hold(s_lock);
         s.fileInfoCalls.push_back({Text(path), flags});
     }
     if (!s.slowPath.empty() && path && strstr(path, s.slowPath.c_str()))
@@ -266,7 +275,7 @@ static DWORD_PTR WINAPI Seam_SHGetFileInfoA(LPCSTR path, DWORD attributes, SHFIL
 static HRESULT(WINAPI* Real_CoInitializeEx)(LPVOID, DWORD) = NULL;
 static HRESULT WINAPI Seam_CoInitializeEx(LPVOID reserved, DWORD flags)
 {
-    s.calls["CoInitializeEx"]++;
+    Count("CoInitializeEx");
     s.comFlags = flags;
     return Real_CoInitializeEx(reserved, flags);
 }
@@ -274,7 +283,7 @@ static HRESULT WINAPI Seam_CoInitializeEx(LPVOID reserved, DWORD flags)
 static void(WINAPI* Real_CoUninitialize)() = NULL;
 static void WINAPI Seam_CoUninitialize()
 {
-    s.calls["CoUninitialize"]++;
+    Count("CoUninitialize");
     Real_CoUninitialize();
 }
 
@@ -388,6 +397,7 @@ void Install()
 
 void Reset()
 {
+    std::lock_guard<std::mutex> hold(s_lock);
     s = State();
 }
 
@@ -395,13 +405,14 @@ void Fail(const char* call, int nth, DWORD error, int times)
 {
     const Import* import = FindImport(call);
     ASSERT_TRUE(import && import->failable && *import->realSlot) << call << " is not a failable import of the program";
-    int done = s.calls[call];
+    int done = Count(call, 0);
+    std::lock_guard<std::mutex> hold(s_lock);
     s.failures[call] = {done + nth, done + nth + times - 1, error};
 }
 
 int Calls(const char* call)
 {
-    return s.calls[call];
+    return Count(call, 0);
 }
 
 std::vector<Box>& Boxes()
@@ -463,7 +474,7 @@ void OnOpenDialog(std::function<BOOL(OPENFILENAMEW*)> answer)
 
 int OpenDialogs()
 {
-    return s.calls["GetOpenFileNameW"];
+    return Count("GetOpenFileNameW", 0);
 }
 
 std::vector<AppBarCall>& AppBarCalls()
@@ -494,12 +505,12 @@ std::vector<FileInfoCall>& FileInfoCalls()
 
 int ComStarts()
 {
-    return s.calls["CoInitializeEx"];
+    return Count("CoInitializeEx", 0);
 }
 
 int ComEnds()
 {
-    return s.calls["CoUninitialize"];
+    return Count("CoUninitialize", 0);
 }
 
 DWORD ComFlags()
@@ -509,7 +520,7 @@ DWORD ComFlags()
 
 void ShortWrite(int nth)
 {
-    s.shortWrite = s.calls["WriteFile"] + nth;
+    s.shortWrite = Count("WriteFile", 0) + nth;
 }
 
 void SetWindowsDirectory(const char* dir)
