@@ -44,7 +44,9 @@ TEST_F(BarMenuTest, MenusBecomePopupsNumberedByPlace)
         SCOPED_TRACE(build);  // a second build gives the same bar, with nothing left over
         BuildBarMenus();
         EXPECT_EQ(3, seam::LiveMenus());
-        EXPECT_NE(std::string::npos, Layout().find("40006] " + user + " '' clock"));
+        EXPECT_EQ("[\xa7: &Edit Menus...=40004 &Options...=40001 -- &About Tolvex...=40005 E&xit Tolvex=40006] " +
+                      user + " '' clock",
+                  Layout());
         EXPECT_EQ(b, FindCommandApp(102));
         EXPECT_EQ(x->next, FindCommandApp(302));
         EXPECT_EQ(nullptr, FindCommandApp(201));
