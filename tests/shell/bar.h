@@ -24,15 +24,11 @@ protected:
         return SendMessageA(g_hwndBar, message, wParam, lParam);
     }
 
-    // The bar menu's items, popups as "[name]".
-    static std::vector<std::string> BarLayout()
+    static std::string ClockText()
     {
-        HMENU menu = GetMenu(g_hwndBar);
-        std::vector<std::string> out = MenuTexts(menu);
-        for (size_t i = 0; i < out.size(); i++)
-            if (GetSubMenu(menu, static_cast<int>(i)))
-                out[i] = "[" + out[i] + "]";
-        return out;
+        char text[CLOCK_TEXT_SIZE] = "";
+        GetMenuStringA(GetMenu(g_hwndBar), IDM_CLOCK, text, sizeof text, MF_BYCOMMAND);
+        return text;
     }
 
     static bool QuitPosted()
