@@ -8,7 +8,6 @@ namespace {
 
 class MenuIconsTest : public TolvexTest {
 protected:
-    // The bar with one menu "&Tools" of an entry per path, and that popup.
     static HMENU StartTools(const std::vector<std::string>& paths)
     {
         std::vector<std::string> names;

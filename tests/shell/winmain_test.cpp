@@ -14,8 +14,7 @@ protected:
     {
         return WinMain(g_hInstance, NULL, const_cast<LPSTR>("--any arguments"), SW_SHOWMINIMIZED);
     }
-    // Runs `look` on the running bar once it has taken its place, then
-    // chooses Exit: a timer set once the loop runs comes after the bar's.
+    // A timer set once the loop runs comes after the bar's own.
     static void ExitWhenRunning(std::function<void()> look)
     {
         look_ = std::move(look);
