@@ -70,6 +70,14 @@ protected:
     }
 };
 
+// Runs `steps` in the dialog that the bar's command opens.
+inline void RunFromBar(UINT command, const char* caption, const std::function<void(HWND)>& steps)
+{
+    seam::DialogScript script;
+    script.On(caption, steps);
+    SendMessageA(g_hwndBar, WM_COMMAND, command, 0);
+}
+
 inline bool operator==(const RECT& a, const RECT& b)
 {
     return EqualRect(&a, &b) != 0;

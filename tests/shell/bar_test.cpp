@@ -2,6 +2,8 @@
 // its commands, the ways it ends and the display changes it survives.
 #include "tests/shell/bar.h"
 
+#include <sstream>
+
 namespace {
 
 const char HOOK_REFUSED[] =
@@ -179,12 +181,10 @@ TEST_F(BarTest, AnExitRequestEndsOpenDialogsKeepingWhatUserMenusHoldsAndTheBarSa
 TEST_F(BarTest, AnExitRequestEndsOptionsAsTheirCancelAndTheSettingsAreSaved)
 {
     StartBarOver();
-    seam::DialogScript script;
-    script.On("Tolvex Options", [](HWND dialog) {
+    RunFromBar(IDM_OPTIONS, "Tolvex Options", [](HWND dialog) {
         seam::Click(dialog, IDC_STAYONTOP);
         Send(g_exitRequestMessage);
     });
-    Send(WM_COMMAND, IDM_OPTIONS);
     EXPECT_TRUE(QuitPosted());
     EXPECT_EQ(1, g_userVars.stayOnTop);
     EXPECT_EQ(MemorySettings(), SavedSettings());
@@ -216,16 +216,12 @@ TEST_F(BarTest, ADisplayChangeOrACloseWaitsForTheOpenDialog)
         HHOOK hook = g_hHook;
         int blocks = seam::LiveHeapBlocks();
         bool keptWhileOpen = false;
-        {
-            seam::DialogScript script;
-            script.On("About Tolvex", [&](HWND dialog) {
-                Send(message);
-                keptWhileOpen =
-                    IsWindow(old) && IsWindowVisible(dialog) && !QuitPosted() && seam::LiveHeapBlocks() == blocks;
-                seam::Click(dialog, IDOK);
-            });
-            Send(WM_COMMAND, IDM_ABOUT);
-        }
+        RunFromBar(IDM_ABOUT, "About Tolvex", [&](HWND dialog) {
+            Send(message);
+            keptWhileOpen =
+                IsWindow(old) && IsWindowVisible(dialog) && !QuitPosted() && seam::LiveHeapBlocks() == blocks;
+            seam::Click(dialog, IDOK);
+        });
         EXPECT_TRUE(keptWhileOpen);
         EXPECT_FALSE(IsWindow(old));
         if (message == WM_CLOSE) {
@@ -300,18 +296,16 @@ TEST_F(BarTest, TheBarIsADesktopToolbarOnTheTopEdgeWhileItStaysOnTop)
     size_t from = 0;
     auto calls = [&from] {  // since the last look
         static const char* const names[] = {"new", "remove", "query", "set", "", "", "activate", "", "", "moved"};
-        std::string out;
+        std::ostringstream out;
         for (; from < seam::AppBarCalls().size(); from++) {
             const seam::AppBarCall& c = seam::AppBarCalls()[from];
-            out += std::string(" ") + names[c.message] + (c.data.hWnd == g_hwndBar ? "" : "(old)");
+            out << " " << names[c.message] << (c.data.hWnd == g_hwndBar ? "" : "(old)");
             if (c.message == ABM_NEW)
-                out += ":" + std::to_string(c.data.uCallbackMessage);
+                out << ":" << c.data.uCallbackMessage;
             if (c.message == ABM_SETPOS)
-                out += ":" + std::to_string(c.data.uEdge) + "," + std::to_string(c.data.rc.left) + "," +
-                    std::to_string(c.data.rc.top) + "," + std::to_string(c.data.rc.right) + "," +
-                    std::to_string(c.data.rc.bottom);
+                out << ":" << c.data.uEdge << "," << c.data.rc;
         }
-        return out;
+        return out.str();
     };
     auto set = [&](int top) {  // the bar's height: its menu's rows
         return ":1,0," + std::to_string(top) + "," + std::to_string(cx) + "," + std::to_string(top + BarHeight());
@@ -378,20 +372,16 @@ TEST_F(BarTest, TheOptionsDialogStoresWhatItShowsAndMovesTheBarOnlyOnAChange)
         EXPECT_EQ(hook != NULL, c.onTop != 0);
         EXPECT_EQ(seam::AppBarCalls().empty(), c.onTop == 0);
         int moves = seam::Calls("SetWindowPos");
-        {
-            seam::DialogScript script;
-            script.On("Tolvex Options", [&](HWND dialog) {
-                CheckDlgButton(dialog, IDC_STAYONTOP, c.boxOnTop);
-                CheckDlgButton(dialog, IDC_CHIME, c.boxChime);
-                seam::SetText(dialog, IDC_WAVPATH, c.edit.c_str());
-                if (c.hookRefused)
-                    seam::Fail("SetWindowsHookExA");
-                seam::Click(dialog, c.button);
-                if (IsWindowVisible(dialog))  // refused: the dialog stays
-                    seam::Click(dialog, IDCANCEL);
-            });
-            Send(WM_COMMAND, IDM_OPTIONS);
-        }
+        RunFromBar(IDM_OPTIONS, "Tolvex Options", [&](HWND dialog) {
+            CheckDlgButton(dialog, IDC_STAYONTOP, c.boxOnTop);
+            CheckDlgButton(dialog, IDC_CHIME, c.boxChime);
+            seam::SetText(dialog, IDC_WAVPATH, c.edit.c_str());
+            if (c.hookRefused)
+                seam::Fail("SetWindowsHookExA");
+            seam::Click(dialog, c.button);
+            if (IsWindowVisible(dialog))  // refused: the dialog stays
+                seam::Click(dialog, IDCANCEL);
+        });
         EXPECT_EQ(g_userVars.stayOnTop, c.onTopAfter);
         EXPECT_EQ(g_userVars.chime, c.chimeAfter);
         EXPECT_EQ(std::string(g_userVars.wavPath), c.pathAfter);

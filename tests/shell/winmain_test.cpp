@@ -127,9 +127,7 @@ TEST_F(WinMainTest, TheSessionsEndUnderAnOpenDialogSavesAtOnceAndFreesNothing)
             });
             StartBarOver();
             blocks = seam::LiveHeapBlocks();
-            seam::DialogScript script;
-            script.On("About Tolvex", [](HWND) { Send(WM_ENDSESSION, TRUE); });
-            Send(WM_COMMAND, IDM_ABOUT);
+            RunFromBar(IDM_ABOUT, "About Tolvex", [](HWND) { Send(WM_ENDSESSION, TRUE); });
             ExitProcess(2);  // the session's end did not end the process
         },
         ::testing::ExitedWithCode(0), "");
