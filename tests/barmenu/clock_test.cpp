@@ -38,8 +38,7 @@ TEST_F(ClockTest, TheClockItemReadsEveryMinuteOfTheDayOnATwelveHourClock)
               GetMenuState(g_hBarMenu, IDM_CLOCK, MF_BYCOMMAND) & (MF_HELP | MF_DISABLED | MF_GRAYED));
 }
 
-// Refreshes around every hour of the day: one chime an hour, in its
-// minute 0, and every refresh in minute 0 chimes, with no memory of the last.
+// Every refresh in minute 0 chimes, with no memory of the last.
 TEST_F(ClockTest, TheChimePlaysInMinuteZeroOnlyWhenItIsOn)
 {
     for (LONG chime : {0, 1}) {

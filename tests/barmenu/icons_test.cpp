@@ -8,7 +8,6 @@ namespace {
 
 class MenuIconsTest : public TolvexTest {
 protected:
-    // The bar with one menu "&Tools" of an entry per path, and that popup.
     static HMENU StartTools(const std::vector<std::string>& paths)
     {
         std::vector<std::string> names;
@@ -49,23 +48,22 @@ HBITMAP ItemBitmap(HMENU popup, int position)
     return item.hbmpItem;
 }
 
-// The pixels of a 32-bit bitmap of the small icon size for the bar's DPI
-// with alpha, both see-through and opaque; empty otherwise.
-std::vector<DWORD> IconPixels(HBITMAP bitmap)
+// Whether a bitmap is 32-bit, of the small icon size for the bar's DPI, with
+// alpha both see-through and opaque.
+bool IsIcon(HBITMAP bitmap)
 {
     DIBSECTION dib = {};
     int size = MetricForDpi(SM_CXSMICON, WindowDpi(g_hwndBar));
     if (GetObjectA(bitmap, sizeof dib, &dib) != sizeof dib || dib.dsBm.bmBitsPixel != 32 || dib.dsBm.bmWidth != size ||
         dib.dsBm.bmHeight != size)
-        return {};
+        return false;
     const DWORD* bits = static_cast<const DWORD*>(dib.dsBm.bmBits);
-    std::vector<DWORD> pixels(bits, bits + size * size);
     bool clear = false, opaque = false;
-    for (DWORD pixel : pixels) {
-        clear = clear || pixel >> 24 == 0;
-        opaque = opaque || pixel >> 24 == 0xFF;
+    for (int i = 0; i < size * size; i++) {
+        clear = clear || bits[i] >> 24 == 0;
+        opaque = opaque || bits[i] >> 24 == 0xFF;
     }
-    return clear && opaque ? pixels : std::vector<DWORD>{};
+    return clear && opaque;
 }
 
 TEST_F(MenuIconsTest, EachEntryShowsTheIconTheShellShowsForItsPathOnceItsPopupOpens)
@@ -82,7 +80,7 @@ TEST_F(MenuIconsTest, EachEntryShowsTheIconTheShellShowsForItsPathOnceItsPopupOp
     OpenAndSettle(popup);
     EXPECT_EQ(NULL, ItemBitmap(popup, 1)) << "the separator line";
     for (int i : {0, 2, 3})
-        EXPECT_FALSE(IconPixels(ItemBitmap(popup, i)).empty()) << i;
+        EXPECT_TRUE(IsIcon(ItemBitmap(popup, i))) << i;
     char windir[MAX_PATH];
     GetEnvironmentVariableA("windir", windir, sizeof windir);
     // The file's own icon; for a file that is not there, its type's. Asked
@@ -137,7 +135,7 @@ TEST_F(MenuIconsTest, ASlowPathShowsTheGenericIconUntilItsOwnComes)
     Open(popup);
     EXPECT_LT(GetTickCount() - start, 1000u) << "the bar waited on the shell";
     HBITMAP generic = ItemBitmap(popup, 0);
-    EXPECT_FALSE(IconPixels(generic).empty());
+    EXPECT_TRUE(IsIcon(generic));
 
     while (ItemBitmap(popup, 0) == generic && GetTickCount() - start < 10000) {
         MsgWaitForMultipleObjects(0, NULL, FALSE, 50, QS_ALLINPUT);
@@ -145,7 +143,7 @@ TEST_F(MenuIconsTest, ASlowPathShowsTheGenericIconUntilItsOwnComes)
     }
     HBITMAP own = ItemBitmap(popup, 0);
     EXPECT_NE(generic, own);
-    EXPECT_FALSE(IconPixels(own).empty());
+    EXPECT_TRUE(IsIcon(own));
 }
 
 }  // namespace

@@ -27,7 +27,6 @@ void HoldCtrlShift(bool held)
 
 using LaunchTest = TolvexTest;
 
-// The entry keeps what the user typed; the shell gets the variables' values.
 TEST_F(LaunchTest, TheShellGetsTheVariablesValuesAndTheVerbTheKeysAsk)
 {
     struct Case {
@@ -160,9 +159,7 @@ TEST_F(LaunchTest, TheShellGetsComAndUnderWow64TheSystemFolderThroughSysnative)
     }
 }
 
-// A library that start-up does not load is loaded from the system folder
-// only: when it cannot be had, each use gives the warning its own call
-// gives on failure, and nothing else happens.
+// A library that start-up does not load is loaded from the system folder only.
 TEST_F(LaunchTest, ALibraryThatCannotBeLoadedGivesItsCallersWarning)
 {
     StartBar();

@@ -226,8 +226,6 @@ TEST_F(DialogTest, NewMenusAndAppsStopAtTheIdsAndAtTheEndOfMemory)
     }
 }
 
-// What the user sees and does in Edit Menus and its setup dialogs ends up
-// in the data file at OK.
 TEST_F(DialogTest, EditMenusRenamesAddsMovesAndDeletesThenSaves)
 {
     MakeMenus({{"&Tools", {"&Record", "Record &again", "&Missing", "&No folder"}}, {"&More", {}}});
@@ -346,8 +344,6 @@ TEST_F(DialogTest, CommandsActOnTheSelectedRowsOwnRecord)
     }
 }
 
-// A move that would leave an entry without a command id is refused, and a
-// setup dialog that cannot open gives its request back.
 TEST_F(DialogTest, AMoveKeepsEveryCommandIdAndAFailedOpeningLeaksNothing)
 {
     std::vector<MenuSpec> menus(399, MenuSpec{"m", {}});
@@ -365,8 +361,6 @@ TEST_F(DialogTest, AMoveKeepsEveryCommandIdAndAFailedOpeningLeaksNothing)
     FreeAllMenus();
 }
 
-// Files dropped on User Menus join the menu shown, a shortcut as its target;
-// what does not fit, or finds the menu full, is refused by name.
 TEST_F(DialogTest, FilesDroppedOnUserMenusJoinTheMenuShownWholeOrNotAtAll)
 {
     WriteShortcut(Folder() + "Go Now.lnk", "c:\\bin\\go.exe", "-x", "c:\\work");
@@ -394,8 +388,6 @@ TEST_F(DialogTest, FilesDroppedOnUserMenusJoinTheMenuShownWholeOrNotAtAll)
     EXPECT_EQ(MAX_APPS_PER_MENU, g_menuHead->count);
 }
 
-// A file dropped on the bar opens Application Setup for the menu under it,
-// or the first when it is on none; with no menu there is nowhere to add it.
 TEST_F(DialogTest, AFileDroppedOnTheBarOpensApplicationSetupForTheMenuUnderIt)
 {
     MakeMenus({{"&One", {"a"}}, {"&Two", {}}});

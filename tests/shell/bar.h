@@ -24,15 +24,11 @@ protected:
         return SendMessageA(g_hwndBar, message, wParam, lParam);
     }
 
-    // The bar menu's items, popups as "[name]".
-    static std::vector<std::string> BarLayout()
+    static std::string ClockText()
     {
-        HMENU menu = GetMenu(g_hwndBar);
-        std::vector<std::string> out = MenuTexts(menu);
-        for (size_t i = 0; i < out.size(); i++)
-            if (GetSubMenu(menu, static_cast<int>(i)))
-                out[i] = "[" + out[i] + "]";
-        return out;
+        char text[CLOCK_TEXT_SIZE] = "";
+        GetMenuStringA(GetMenu(g_hwndBar), IDM_CLOCK, text, sizeof text, MF_BYCOMMAND);
+        return text;
     }
 
     static bool QuitPosted()
@@ -73,6 +69,14 @@ protected:
         return area;
     }
 };
+
+// Runs `steps` in the dialog that the bar's command opens.
+inline void RunFromBar(UINT command, const char* caption, const std::function<void(HWND)>& steps)
+{
+    seam::DialogScript script;
+    script.On(caption, steps);
+    SendMessageA(g_hwndBar, WM_COMMAND, command, 0);
+}
 
 inline bool operator==(const RECT& a, const RECT& b)
 {

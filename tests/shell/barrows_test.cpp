@@ -36,15 +36,17 @@ TEST_F(BarRowsTest, MenusThatDoNotFitAcrossGetARowMoreAndTheStripFollows)
     StartBarOver({{"&Tools", {"a"}}, {"&Games", {"b"}}});
     LONG oneRow = Height();
     ExpectAllItemsShown();
+    auto relayOut = [](const std::vector<MenuSpec>& menus) {  // as User Menus leaves the bar
+        FreeAllMenus();
+        MakeMenus(menus);
+        BuildBarMenus();
+        LayOutBar();
+    };
 
-    // As User Menus leaves them: forty menus with long names.
     std::vector<MenuSpec> many;
     for (int i = 0; i < 40; i++)
         many.push_back({"Menu with a long name " + std::to_string(i), {"x"}});
-    FreeAllMenus();
-    MakeMenus(many);
-    BuildBarMenus();
-    LayOutBar();
+    relayOut(many);
     EXPECT_GT(Height(), oneRow + oneRow / 2);
     ExpectAllItemsShown();
     const APPBARDATA* strip = NULL;
@@ -54,10 +56,7 @@ TEST_F(BarRowsTest, MenusThatDoNotFitAcrossGetARowMoreAndTheStripFollows)
     ASSERT_TRUE(strip);
     EXPECT_EQ(Height(), strip->rc.bottom - strip->rc.top);
 
-    FreeAllMenus();
-    MakeMenus({{"&Tools", {"a"}}});
-    BuildBarMenus();
-    LayOutBar();
+    relayOut({{"&Tools", {"a"}}});
     EXPECT_EQ(oneRow, Height());
 }
 

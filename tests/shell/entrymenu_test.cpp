@@ -37,12 +37,11 @@ TEST_F(EntryMenuTest, EachChoiceActsOnTheEntryRightClicked)
     };
     const std::string path = Folder() + "c.exe";
     const std::string select = "/select,\"" + path + "\"";
-    char explorer[MAX_PATH];
-    GetWindowsDirectoryA(explorer, sizeof explorer);
-    const std::string explorerPath = std::string(explorer) + "\\explorer.exe";
+    char windows[MAX_PATH];
+    const std::string explorer = std::string(windows, GetWindowsDirectoryA(windows, MAX_PATH)) + "\\explorer.exe";
     const Case cases[] = {
         {'a', "runas", path.c_str(), ""},
-        {'l', "open", explorerPath.c_str(), select.c_str()},
+        {'l', "open", explorer.c_str(), select.c_str()},
         {'e', NULL, NULL, NULL},
     };
     WriteFileBytes(path, {'M', 'Z'});

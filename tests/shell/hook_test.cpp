@@ -31,7 +31,13 @@ protected:
         windows_.push_back(window);
         return window;
     }
-    // Runs the hook procedure for one message; the window's rectangle afterwards.
+    HWND MaximizedWindow(WNDPROC proc)
+    {
+        HWND window = Window(WS_OVERLAPPEDWINDOW, NULL);
+        SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(proc));
+        ShowWindow(window, SW_MAXIMIZE);
+        return window;
+    }
     RECT After(HWND window, int code, UINT message, WPARAM wParam)
     {
         CWPSTRUCT msg = {0, wParam, message, window};
@@ -53,8 +59,6 @@ protected:
     RECT workArea_;
 };
 
-// Only a maximized window without parent or owner moves; it fills the work
-// area of its monitor below the bar.
 TEST_F(HookTest, OnlyAMaximizedWindowWithoutParentOrOwnerMovesBelowTheBar)
 {
     const RECT start = {10, 10, 300, 200};
@@ -109,20 +113,6 @@ LRESULT CALLBACK CountingMoves(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
     return DefWindowProcA(hwnd, message, wParam, lParam);
 }
 
-HWND MaximizedWindow(WNDPROC proc)
-{
-    WNDCLASSA cls = {};
-    cls.lpfnWndProc = proc;
-    cls.hInstance = g_hInstance;
-    cls.lpszClassName = "HookTest";
-    UnregisterClassA(cls.lpszClassName, g_hInstance);
-    RegisterClassA(&cls);
-    HWND window =
-        CreateWindowExA(0, cls.lpszClassName, "", WS_OVERLAPPEDWINDOW, 10, 10, 200, 200, NULL, NULL, g_hInstance, NULL);
-    ShowWindow(window, SW_MAXIMIZE);
-    return window;
-}
-
 TEST_F(HookTest, TheHookIsInstalledOnlyWhereNothingKeepsRoomBelowTheBar)
 {
     StartBar();
@@ -140,8 +130,6 @@ TEST_F(HookTest, TheHookIsInstalledOnlyWhereNothingKeepsRoomBelowTheBar)
     EXPECT_TRUE(seam::BoxTexts().empty());
 }
 
-// Maximized, a window fills the work area below the bar; once there, it is
-// left alone.
 TEST_F(HookTest, AWindowInPlaceIsLeftAloneAndTheHookDoesNotFightAWindowThatSizesItself)
 {
     StartBar();
@@ -153,11 +141,9 @@ TEST_F(HookTest, AWindowInPlaceIsLeftAloneAndTheHookDoesNotFightAWindowThatSizes
     s_moves = 0;
     SendMessageA(window, WM_SIZE, SIZE_MAXIMIZED, MAKELPARAM(rect.right - rect.left, rect.bottom - rect.top));
     EXPECT_EQ(0, s_moves);
-    DestroyWindow(window);
 
-    window = MaximizedWindow(SelfSizing);
+    MaximizedWindow(SelfSizing);
     EXPECT_LE(s_deepest, 3) << s_sizes << " sizes";
-    DestroyWindow(window);
 }
 
 }  // namespace

@@ -1,11 +1,9 @@
 // The hotkey: set in Options, refused while another program has it, kept
 // in its own registry value and taken again at the next start. What it
 // opens is shown by entrymenu_test.cpp, which starts from it.
-#include "tests/support.h"
-
 #include <commctrl.h>
 
-#include "resources/resource.h"
+#include "tests/shell/bar.h"
 
 using HotkeyTest = TolvexTest;
 
@@ -27,12 +25,10 @@ TEST_F(HotkeyTest, OptionsRegistersItExitStoresItAndTheNextStartTakesItOnceFree)
         g_hotkey = 0;
         StartBar();
         EXPECT_EQ(taken, taken && RegisterHotKey(NULL, 9, MOD_CONTROL | MOD_ALT, 'K'));
-        seam::DialogScript script;
-        script.On("Tolvex Options", [&](HWND dialog) {
+        RunFromBar(IDM_OPTIONS, "Tolvex Options", [&](HWND dialog) {
             SendDlgItemMessageA(dialog, IDC_HOTKEY, HKM_SETHOTKEY, ctrlAltK, 0);
             seam::Click(dialog, IDOK);
         });
-        SendMessageA(g_hwndBar, WM_COMMAND, IDM_OPTIONS, 0);
         EXPECT_TRUE(CtrlAltKTaken());
         std::vector<std::string> boxes;
         if (taken)

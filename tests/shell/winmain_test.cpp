@@ -14,8 +14,7 @@ protected:
     {
         return WinMain(g_hInstance, NULL, const_cast<LPSTR>("--any arguments"), SW_SHOWMINIMIZED);
     }
-    // Runs `look` on the running bar once it has taken its place, then
-    // chooses Exit: a timer set once the loop runs comes after the bar's.
+    // A timer set once the loop runs comes after the bar's own.
     static void ExitWhenRunning(std::function<void()> look)
     {
         look_ = std::move(look);
@@ -128,9 +127,7 @@ TEST_F(WinMainTest, TheSessionsEndUnderAnOpenDialogSavesAtOnceAndFreesNothing)
             });
             StartBarOver();
             blocks = seam::LiveHeapBlocks();
-            seam::DialogScript script;
-            script.On("About Tolvex", [](HWND) { Send(WM_ENDSESSION, TRUE); });
-            Send(WM_COMMAND, IDM_ABOUT);
+            RunFromBar(IDM_ABOUT, "About Tolvex", [](HWND) { Send(WM_ENDSESSION, TRUE); });
             ExitProcess(2);  // the session's end did not end the process
         },
         ::testing::ExitedWithCode(0), "");
