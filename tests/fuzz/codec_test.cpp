@@ -60,14 +60,6 @@ protected:
     }
 };
 
-TEST_F(CodecTest, MenusInMemoryAreWrittenFieldByField)
-{
-    MakeMenus(DEFAULT_MENUS);
-    Bytes saved = Encode();
-    EXPECT_EQ(saved.size(), 1028u);
-    EXPECT_EQ(saved, DataFileImage(DEFAULT_MENUS));
-}
-
 // A file this program wrote loads as the records it was written from and
 // is written again byte for byte, a buffer per system call, not a record.
 TEST_F(CodecTest, RecordsLoadAndSaveAgainByteForByte)
