@@ -1,8 +1,5 @@
 #include "tests/support.h"
 
-#include <fstream>
-#include <iterator>
-
 #include "resources/resource.h"
 #include "tests/deletetree.h"
 
@@ -54,34 +51,18 @@ void TolvexTest::TearDown()
 
 void TolvexTest::MakeMenus(const std::vector<MenuSpec>& menus)
 {
-    UserMenu* last = NULL;
-    for (const MenuSpec& want : menus) {
-        UserMenu* menu = NewUserMenu();
-        CopyText(menu->name, sizeof menu->name, want.name.c_str());
-        AppendUserMenu(last, menu);
-        last = menu;
-        AppItem* lastApp = NULL;
-        for (const std::string& name : want.apps) {
-            AppItem* app = NewAppItem();
-            CopyText(app->name, sizeof app->name, name.c_str());
-            CopyText(app->path, sizeof app->path, ("c:\\" + name + ".exe").c_str());
-            AppendAppItem(menu, lastApp, app);
-            lastApp = app;
-        }
-    }
+    ::MakeMenus(FileMenus(menus));
 }
 
-std::string TolvexTest::DescribeMenus()
+std::vector<FileMenu> TolvexTest::FileMenus(const std::vector<MenuSpec>& menus)
 {
-    std::string out;
-    for (UserMenu* menu = g_menuHead; menu; menu = menu->next) {
-        if (!out.empty())
-            out += "|";
-        out += std::string(menu->name) + ":";
-        for (AppItem* app = menu->firstApp; app; app = app->next)
-            out += std::string(app->name) + (app->next ? "," : "");
+    std::vector<FileMenu> files;
+    for (const MenuSpec& menu : menus) {
+        files.push_back({menu.name, {}});
+        for (const std::string& app : menu.apps)
+            files.back().apps.push_back({"c:\\" + app + ".exe", "", "", app, 0});
     }
-    return out;
+    return files;
 }
 
 void TolvexTest::StartBar()
@@ -103,18 +84,6 @@ void TolvexTest::Pump()
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }
-}
-
-Bytes TolvexTest::ReadFileBytes(const std::string& name)
-{
-    std::ifstream in(name, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), {});
-}
-
-void TolvexTest::WriteFileBytes(const std::string& name, const Bytes& data)
-{
-    std::ofstream out(name, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size()));
 }
 
 bool TolvexTest::FileExists(const std::string& name)

@@ -1,8 +1,5 @@
 #include "tests/e2e/e2e.h"
 
-#include <fstream>
-#include <iterator>
-
 #include "resources/resource.h"
 #include "tests/deletetree.h"
 
@@ -99,11 +96,7 @@ HWND OpenDialog(HWND bar, int command, const char* caption)
 
 Bytes WriteSettings(int32_t stayOnTop)
 {
-    Bytes record;
-    PutLE32(record, static_cast<uint32_t>(stayOnTop));
-    PutLE32(record, 0);           // no chime
-    PutLE32(record, 0xFFFFFFFF);  // reserved
-    PutField(record, "", 80);     // no WAV file
+    Bytes record = SettingsRecord(stayOnTop, 0, -1, "");
     EXPECT_EQ(ERROR_SUCCESS,
               RegSetKeyValueA(HKEY_CURRENT_USER, SETTINGS_KEY, "User_Vars", REG_BINARY, record.data(),
                               static_cast<DWORD>(record.size())));
@@ -118,19 +111,6 @@ Bytes ReadSettings()
         RegGetValueA(HKEY_CURRENT_USER, SETTINGS_KEY, "User_Vars", RRF_RT_REG_BINARY, NULL, record.data(), &size);
     record.resize(read == ERROR_SUCCESS ? size : 0);
     return record;
-}
-
-Bytes ReadFileBytes(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), {});
-}
-
-bool WriteFileBytes(const std::string& path, const Bytes& data)
-{
-    std::ofstream out(path, std::ios::binary);
-    return static_cast<bool>(
-        out.write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size())));
 }
 
 bool FileExists(const std::string& path)

@@ -55,8 +55,6 @@ HWND OpenDialog(HWND bar, int command, const char* caption);
 Bytes WriteSettings(int32_t stayOnTop);
 Bytes ReadSettings();
 
-Bytes ReadFileBytes(const std::string& path);
-bool WriteFileBytes(const std::string& path, const Bytes& data);
 bool FileExists(const std::string& path);
 
 // Every test: a fresh folder of its own, no settings key, no bar running;

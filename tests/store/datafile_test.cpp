@@ -17,26 +17,6 @@ const char READ_TEXT[] = "Could not read APPS.TX.\nTolvex will close and leave A
 const char MEMORY_TEXT[] = "Not enough memory to load the menus.\nTolvex will close and leave APPS.TX as it is.";
 const char DEFAULTS[] = "&Apps:Visual &C++ v4.0,&Word v7.0|&Games:&Minesweeper,&Solitaire";
 
-Bytes Version(uint32_t version = DATAFILE_VERSION)
-{
-    Bytes out;
-    PutLE32(out, version);
-    return out;
-}
-
-void PutMenu(Bytes& out, const std::string& name, uint32_t count)
-{
-    PutField(out, name, 32);
-    PutLE32(out, count);
-    out.insert(out.end(), 12, 0);
-}
-
-void PutApp(Bytes& out, const std::string& name)
-{
-    PutField(out, "c:\\" + name + ".exe", 190);
-    PutField(out, name, 42);
-}
-
 // The entries "e0" to "e599" fill two of the reader's and the writer's
 // buffers and part of a third.
 std::vector<std::string> EntryNames()
@@ -98,13 +78,7 @@ class DataFileTest : public TolvexTest {
 protected:
     static Bytes Image(const std::vector<MenuSpec>& menus)
     {
-        Bytes out = Version();
-        for (const MenuSpec& menu : menus) {
-            PutMenu(out, menu.name, static_cast<uint32_t>(menu.apps.size()));
-            for (const std::string& app : menu.apps)
-                PutApp(out, app);
-        }
-        return out;
+        return DataFileImage(FileMenus(menus));
     }
 
     // Loads, expecting the end through the fatal box, with apps.tx as it
@@ -191,9 +165,9 @@ TEST_F(DataFileTest, OnlyAMissingFileGivesTheDefaultsAndAFailedReadIsNoEnd)
 // soon, with the memory taken bounded by the file and not by its counts.
 TEST_F(DataFileTest, WhatCannotBeLoadedWholeEndsWithoutSaving)
 {
-    Bytes noise = RandomBytes(1 << 20), random = {'R', 'A', 'N', 'D'}, huge = Version();
+    Bytes noise = RandomBytes(1 << 20), random = {'R', 'A', 'N', 'D'}, huge = DataFileImage({});
     random.insert(random.end(), noise.begin(), noise.end());
-    PutMenu(huge, "&Huge", 0x7FFFFFFF);
+    PutMenuRecord(huge, "&Huge", 0x7FFFFFFF);
     huge.insert(huge.end(), noise.begin(), noise.end());
     const struct {
         const char* what;
@@ -335,13 +309,13 @@ TEST_F(DataFileTest, ASaveGoesThroughALeftoverCopyAndAMomentaryHold)
 
 TEST_F(DataFileTest, AFileWithTheVersionOnlyIsNeverSaved)
 {
-    WriteFileBytes("apps.tx", Version());
+    WriteFileBytes("apps.tx", Image({}));
     LoadMenuList();
     EXPECT_EQ(nullptr, g_menuHead);
     int opened = seam::Calls("CreateFileW");
     SaveMenuList();
     EXPECT_EQ(opened, seam::Calls("CreateFileW"));
-    EXPECT_EQ(Version(), ReadFileBytes("apps.tx"));
+    EXPECT_EQ(Image({}), ReadFileBytes("apps.tx"));
 }
 
 // A folder whose name the ANSI calls turn into "?"s (on code page 1252, as

@@ -8,35 +8,18 @@ const char FIRST_RUN_TEXT[] = "Thanks for trying Tolvex!  If you find\nany bugs,
                               "tolvex-bugs@example.org!";
 const char CORRUPT_TEXT[] = "Corrupt registry data.  Deleting\nand installing default data";
 
-Bytes Record(int32_t stayOnTop, int32_t chime, int32_t reserved, const std::string& wav)
-{
-    Bytes out;
-    PutLE32(out, static_cast<uint32_t>(stayOnTop));
-    PutLE32(out, static_cast<uint32_t>(chime));
-    PutLE32(out, static_cast<uint32_t>(reserved));
-    PutField(out, wav, WAV_PATH_SIZE);
-    return out;
-}
-
 void Store(DWORD type, const Bytes& data)
 {
-    HKEY key;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, KEY, 0, NULL, 0, KEY_ALL_ACCESS, NULL, &key, NULL));
-    ASSERT_EQ(ERROR_SUCCESS, RegSetValueExA(key, "User_Vars", 0, type, data.data(), static_cast<DWORD>(data.size())));
-    RegCloseKey(key);
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegSetKeyValueA(HKEY_CURRENT_USER, KEY, "User_Vars", type, data.data(), static_cast<DWORD>(data.size())));
 }
 
 // The value as stored, "none" when there is no key or value.
 std::string Stored()
 {
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, KEY, 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return "none";
     Bytes data(200);
     DWORD type = 0, size = static_cast<DWORD>(data.size());
-    LONG status = RegQueryValueExA(key, "User_Vars", NULL, &type, data.data(), &size);
-    RegCloseKey(key);
-    if (status != ERROR_SUCCESS)
+    if (RegGetValueA(HKEY_CURRENT_USER, KEY, "User_Vars", RRF_RT_ANY, &type, data.data(), &size) != ERROR_SUCCESS)
         return "none";
     data.resize(size);
     return type == REG_BINARY ? ::testing::PrintToString(data) : "type " + std::to_string(type);
@@ -49,7 +32,7 @@ void ExpectDefaults()
     EXPECT_EQ(0, g_userVars.chime);
     EXPECT_EQ(-1, g_userVars.reserved);
     EXPECT_STREQ("", g_userVars.wavPath);
-    EXPECT_EQ(::testing::PrintToString(Record(1, 0, -1, "")), Stored());
+    EXPECT_EQ(::testing::PrintToString(SettingsRecord(1, 0, -1, "")), Stored());
 }
 
 using UserVarsTest = TolvexTest;
@@ -79,7 +62,7 @@ TEST_F(UserVarsTest, AFirstRunGreetsOnceAndWritesTheDefaults)
 
 TEST_F(UserVarsTest, AStoredRecordIsTakenWhole)
 {
-    Store(REG_BINARY, Record(0, 7, 12345, "c:\\chime.wav"));
+    Store(REG_BINARY, SettingsRecord(0, 7, 12345, "c:\\chime.wav"));
     int writes = seam::Calls("RegSetValueExA");
     LoadUserVars();
     EXPECT_TRUE(seam::Boxes().empty());
@@ -134,7 +117,7 @@ TEST_F(UserVarsTest, SaveWritesTheRecordAndAFailedWriteIsNotReported)
     g_userVars.chime = 1;
     CopyText(g_userVars.wavPath, sizeof g_userVars.wavPath, "c:\\hour.wav");
     SaveUserVars();
-    const std::string saved = ::testing::PrintToString(Record(1, 1, -1, "c:\\hour.wav"));
+    const std::string saved = ::testing::PrintToString(SettingsRecord(1, 1, -1, "c:\\hour.wav"));
     EXPECT_EQ(saved, Stored());
 
     g_userVars.chime = 0;
