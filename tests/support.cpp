@@ -1,7 +1,7 @@
 #include "tests/support.h"
 
 #include "resources/resource.h"
-#include "tests/deletetree.h"
+#include "tests/winstate.h"
 
 void TolvexTest::SetUp()
 {
@@ -17,7 +17,7 @@ void TolvexTest::SetUp()
         std::to_string(++serial) + "\\";
     ASSERT_TRUE(CreateDirectoryA(folder_.c_str(), NULL));
     ASSERT_TRUE(SetCurrentDirectoryA(folder_.c_str()));
-    RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Tolvex");
+    RegDeleteTreeA(HKEY_CURRENT_USER, SETTINGS_KEY);
 
     g_hInstance = GetModuleHandleA(NULL);
     g_hwndBar = NULL;

@@ -1,9 +1,7 @@
 #include "tests/e2e/e2e.h"
 
 #include "resources/resource.h"
-#include "tests/deletetree.h"
-
-const char SETTINGS_KEY[] = "Software\\Tolvex";
+#include "tests/winstate.h"
 
 std::string TestProgramDir()
 {
@@ -97,19 +95,7 @@ HWND OpenDialog(HWND bar, int command, const char* caption)
 Bytes WriteSettings(int32_t stayOnTop)
 {
     Bytes record = SettingsRecord(stayOnTop, 0, -1, "");
-    EXPECT_EQ(ERROR_SUCCESS,
-              RegSetKeyValueA(HKEY_CURRENT_USER, SETTINGS_KEY, "User_Vars", REG_BINARY, record.data(),
-                              static_cast<DWORD>(record.size())));
-    return record;
-}
-
-Bytes ReadSettings()
-{
-    Bytes record(1024);
-    DWORD size = static_cast<DWORD>(record.size());
-    LONG read =
-        RegGetValueA(HKEY_CURRENT_USER, SETTINGS_KEY, "User_Vars", RRF_RT_REG_BINARY, NULL, record.data(), &size);
-    record.resize(read == ERROR_SUCCESS ? size : 0);
+    EXPECT_TRUE(StoreSettings(record));
     return record;
 }
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/bytes.h"
+#include "tests/winstate.h"
 
 enum { STEP_MS = 20000 };
 
@@ -50,10 +50,8 @@ bool Close(HWND dialog, int button);
 // Posts a command to the bar and waits for the dialog it opens.
 HWND OpenDialog(HWND bar, int command, const char* caption);
 
-// HKCU\Software\Tolvex\User_Vars: written with no chime and returned, or
-// read (empty when absent).
+// The settings, written with no chime, and returned.
 Bytes WriteSettings(int32_t stayOnTop);
-Bytes ReadSettings();
 
 bool FileExists(const std::string& path);
 
