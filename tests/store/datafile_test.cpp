@@ -195,19 +195,6 @@ TEST_F(DataFileTest, WhatCannotBeLoadedWholeEndsWithoutSaving)
     }
 }
 
-TEST_F(DataFileTest, TheFileStaysWhereTheBarStarted)
-{
-    ASSERT_TRUE(CreateDirectoryA("start", NULL));
-    ASSERT_TRUE(CreateDirectoryA("elsewhere", NULL));
-    ASSERT_TRUE(SetCurrentDirectoryA("start"));
-    LoadMenuList();
-    ASSERT_TRUE(SetCurrentDirectoryA("..\\elsewhere"));  // as an Open dialog may leave it
-    SaveMenuList();
-    EXPECT_FALSE(FileExists("apps.tx"));
-    EXPECT_TRUE(FileExists("..\\start\\apps.tx"));
-    EXPECT_FALSE(FileExists("..\\start\\apps.tx.tmp"));
-}
-
 // The games of the default menus are in the Windows directory, or found on
 // the shell's search path by their bare names when that path does not fit.
 TEST_F(DataFileTest, TheDefaultGamesAreInTheWindowsDirectory)
@@ -318,18 +305,24 @@ TEST_F(DataFileTest, AFileWithTheVersionOnlyIsNeverSaved)
     EXPECT_EQ(Image({}), ReadFileBytes("apps.tx"));
 }
 
-// A folder whose name the ANSI calls turn into "?"s (on code page 1252, as
-// under Wine here). Wine does not hold wide paths to MAX_PATH, so a folder
-// that leaves no room for apps.tx.tmp within it shows nothing here.
-TEST_F(DataFileTest, MenusAreLoadedAndSavedInAFolderNamedOutsideTheCodePage)
+// The file stays in the folder the bar started in, even one whose name the
+// ANSI calls turn into "?"s (on code page 1252, as under Wine here). Wine
+// does not hold wide paths to MAX_PATH, so a folder that leaves no room for
+// apps.tx.tmp within it shows nothing here.
+TEST_F(DataFileTest, TheFileStaysInTheStartFolderWhateverItsName)
 {
     ASSERT_TRUE(CreateDirectoryW(L"\u041c\u0435\u043d\u044e", NULL));
+    ASSERT_TRUE(CreateDirectoryA("elsewhere", NULL));
     ASSERT_TRUE(SetCurrentDirectoryW(L"\u041c\u0435\u043d\u044e"));
     LoadMenuList();
     CopyText(g_menuHead->name, sizeof g_menuHead->name, "&Renamed");
+    ASSERT_TRUE(SetCurrentDirectoryA("..\\elsewhere"));  // as an Open dialog may leave it
     SaveMenuList();
     EXPECT_TRUE(seam::BoxTexts().empty());
+    EXPECT_FALSE(FileExists("apps.tx"));
     FreeAllMenus();
+    ASSERT_TRUE(SetCurrentDirectoryW(L"..\\\u041c\u0435\u043d\u044e"));
+    EXPECT_FALSE(FileExists("apps.tx.tmp"));
     LoadMenuList();
     EXPECT_STREQ("&Renamed", g_menuHead->name);
     SetCurrentDirectoryW(L"..");
