@@ -46,8 +46,7 @@ protected:
     }
     static DataFileStatus Decode(const Bytes& bytes)
     {
-        Source in;
-        in.bytes = bytes;
+        Source in{bytes};
         return Decode(in);
     }
     static Bytes Encode(int* writes = nullptr)
@@ -85,8 +84,7 @@ TEST_F(CodecTest, RecordsLoadAndSaveAgainByteForByte)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        Source in;
-        in.bytes = DataFileImage(c.menus);
+        Source in{DataFileImage(c.menus)};
         ASSERT_EQ(Decode(in), DATAFILE_OK);
         EXPECT_EQ(ReadMenus(), c.menus);
         EXPECT_EQ(in.reads, c.reads);
@@ -156,9 +154,7 @@ TEST_F(CodecTest, NoMemoryOrAFailedReadWhileDecodingLeavesNothing)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "allocation " << c.failAlloc << ", read " << c.failRead);
-        Source in;
-        in.bytes = DataFileImage(c.menus);
-        in.failAt = c.failRead;
+        Source in{DataFileImage(c.menus), SIZE_MAX, c.failRead};
         FailAlloc(c.failAlloc);
         EXPECT_EQ(Decode(in), c.status);
         FailAlloc(-1);
