@@ -1,7 +1,6 @@
 #include "tests/support.h"
 
 #include "resources/resource.h"
-#include "tests/winstate.h"
 
 void TolvexTest::SetUp()
 {
@@ -84,11 +83,6 @@ void TolvexTest::Pump()
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }
-}
-
-bool TolvexTest::FileExists(const std::string& name)
-{
-    return GetFileAttributesA(name.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 std::vector<std::string> MenuTexts(HMENU menu)

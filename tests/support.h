@@ -15,6 +15,7 @@
 #include "tests/menulist.h"
 #include "tests/seam/driver.h"
 #include "tests/seam/seam.h"
+#include "tests/winstate.h"
 
 class TolvexTest : public ::testing::Test {
 protected:
@@ -35,7 +36,6 @@ protected:
     // Dispatches what waits in the thread's queue.
     static void Pump();
 
-    static bool FileExists(const std::string& name);
     // The fresh folder the test runs in, with a trailing backslash.
     const std::string& Folder() const
     {

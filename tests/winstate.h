@@ -1,11 +1,24 @@
-// What the programs under Wine leave in the system: a test folder, and the
-// settings in the registry.
+// What the programs under Wine leave in the system: files, a test folder,
+// and the settings in the registry.
 #pragma once
 #include <windows.h>
 
 #include <string>
 
 #include "tests/bytes.h"
+
+// Paths here are UTF-8.
+inline std::wstring Wide(const std::string& text)
+{
+    wchar_t wide[1024];
+    int n = MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, wide, 1024);
+    return std::wstring(wide, n > 0 ? static_cast<size_t>(n - 1) : 0);
+}
+
+inline bool FileExists(const std::string& path)
+{
+    return GetFileAttributesW(Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
 const char SETTINGS_KEY[] = "Software\\Tolvex";
 

@@ -22,13 +22,6 @@ const std::string& BuildDir()
     return dir;
 }
 
-std::wstring Wide(const std::string& text)
-{
-    wchar_t wide[1024];
-    int n = MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, wide, 1024);
-    return std::wstring(wide, n > 0 ? static_cast<size_t>(n - 1) : 0);
-}
-
 HANDLE StartProcess(const std::string& exe, const std::string& args, const std::string& dir)
 {
     std::wstring command = Wide("\"" + exe + "\"" + (args.empty() ? "" : " " + args));
@@ -97,11 +90,6 @@ Bytes WriteSettings(int32_t stayOnTop)
     Bytes record = SettingsRecord(stayOnTop, 0, -1, "");
     EXPECT_TRUE(StoreSettings(record));
     return record;
-}
-
-bool FileExists(const std::string& path)
-{
-    return GetFileAttributesW(Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 void E2eTest::SetUp()

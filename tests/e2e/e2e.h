@@ -30,8 +30,6 @@ bool WaitUntil(DWORD ms, Done done)
     }
 }
 
-// Paths here are UTF-8.
-std::wstring Wide(const std::string& text);
 // A process started with `dir` as its current directory, or null.
 HANDLE StartProcess(const std::string& exe, const std::string& args, const std::string& dir);
 // Its exit code once it has ended within `ms`, else STILL_ACTIVE.
@@ -52,8 +50,6 @@ HWND OpenDialog(HWND bar, int command, const char* caption);
 
 // The settings, written with no chime, and returned.
 Bytes WriteSettings(int32_t stayOnTop);
-
-bool FileExists(const std::string& path);
 
 // Every test: a fresh folder of its own, no settings key, no bar running;
 // whatever it started is ended after it.

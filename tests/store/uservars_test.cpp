@@ -1,6 +1,5 @@
 // The settings record in the real registry.
 #include "tests/support.h"
-#include "tests/winstate.h"
 
 namespace {
 
