@@ -8,6 +8,23 @@
 #include "store/store.h"
 #include "tests/bytes.h"
 
+// A menu list from a compact description: {"&Menu", {"app", "app", ...}};
+// each entry's path is "c:\<name>.exe".
+struct MenuSpec {
+    std::string name;
+    std::vector<std::string> apps;
+};
+inline std::vector<FileMenu> FileMenus(const std::vector<MenuSpec>& menus)
+{
+    std::vector<FileMenu> files;
+    for (const MenuSpec& menu : menus) {
+        files.push_back({menu.name, {}});
+        for (const std::string& app : menu.apps)
+            files.back().apps.push_back({"c:\\" + app + ".exe", "", "", app, 0});
+    }
+    return files;
+}
+
 // Builds the list at g_menuHead, which must be empty.
 inline void MakeMenus(const std::vector<FileMenu>& menus)
 {

@@ -53,17 +53,6 @@ void TolvexTest::MakeMenus(const std::vector<MenuSpec>& menus)
     ::MakeMenus(FileMenus(menus));
 }
 
-std::vector<FileMenu> TolvexTest::FileMenus(const std::vector<MenuSpec>& menus)
-{
-    std::vector<FileMenu> files;
-    for (const MenuSpec& menu : menus) {
-        files.push_back({menu.name, {}});
-        for (const std::string& app : menu.apps)
-            files.back().apps.push_back({"c:\\" + app + ".exe", "", "", app, 0});
-    }
-    return files;
-}
-
 void TolvexTest::StartBar()
 {
     ASSERT_TRUE(RegisterBarClass() || GetLastError() == ERROR_CLASS_ALREADY_EXISTS);

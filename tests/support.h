@@ -22,14 +22,8 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    // A menu list from a compact description: {"&Menu", {"app", "app", ...}};
-    // each entry's path is "c:\<name>.exe".
-    struct MenuSpec {
-        std::string name;
-        std::vector<std::string> apps;
-    };
+    using MenuSpec = ::MenuSpec;
     static void MakeMenus(const std::vector<MenuSpec>& menus);
-    static std::vector<FileMenu> FileMenus(const std::vector<MenuSpec>& menus);
 
     // The bar as start-up makes it, over the menus there are.
     static void StartBar();

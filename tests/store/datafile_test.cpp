@@ -27,14 +27,6 @@ std::vector<std::string> EntryNames()
     return names;
 }
 
-std::string Joined(const std::vector<std::string>& names)
-{
-    std::string out;
-    for (const std::string& name : names)
-        out += (out.empty() ? "" : ",") + name;
-    return out;
-}
-
 Bytes RandomBytes(size_t n)
 {
     std::mt19937 random(15);
@@ -247,6 +239,7 @@ TEST_F(DataFileTest, AFailedSaveLeavesTheOldFileWholeAndSaysSo)
         seam::Reset();
         WriteFileBytes("apps.tx", old);
         MakeMenus({{"New", {"a", "b"}}, {"Other", EntryNames()}});
+        const std::string made = DescribeMenus();
         std::unique_ptr<Holder> holder(c.replaces == 10 ? new Holder("apps.tx") : nullptr);
         c.arrange();
         SaveMenuList();
@@ -257,7 +250,7 @@ TEST_F(DataFileTest, AFailedSaveLeavesTheOldFileWholeAndSaysSo)
         EXPECT_EQ("Tolvex", seam::Boxes()[0].caption);
         EXPECT_EQ(c.replaces, seam::Calls("MoveFileExW"));
         Holder closed("apps.tx");
-        EXPECT_EQ("New:a,b|Other:" + Joined(EntryNames()), DescribeMenus());
+        EXPECT_EQ(made, DescribeMenus());
         FreeAllMenus();
         SetFileAttributesA("apps.tx", FILE_ATTRIBUTE_NORMAL);
         SetFileAttributesA("apps.tx.tmp", FILE_ATTRIBUTE_NORMAL);
@@ -285,11 +278,8 @@ TEST_F(DataFileTest, ASaveGoesThroughALeftoverCopyAndAMomentaryHold)
         CloseHandle(release);
         EXPECT_TRUE(seam::Boxes().empty());
         EXPECT_FALSE(FileExists("apps.tx.tmp"));
-        EXPECT_EQ(Image({{"New", {"a"}}, {"Other", EntryNames()}}).size(), ReadFileBytes("apps.tx").size());
+        EXPECT_EQ(Image({{"New", {"a"}}, {"Other", EntryNames()}}), ReadFileBytes("apps.tx"));
         EXPECT_EQ(held, seam::Calls("MoveFileExW") > 1);
-        FreeAllMenus();
-        LoadMenuList();
-        EXPECT_EQ("New:a|Other:" + Joined(EntryNames()), DescribeMenus());
         FreeAllMenus();
     }
 }
