@@ -1,9 +1,12 @@
-// Data file images for the tests: native, in-process and end to end.
+// Data file and settings images for the tests: native, in-process and end
+// to end.
 #pragma once
 #include <stddef.h>
 #include <stdint.h>
 
 #include <algorithm>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -20,6 +23,19 @@ inline void PutField(Bytes& out, const std::string& text, size_t size)
     Bytes field(size, 0);
     std::copy(text.begin(), text.begin() + static_cast<ptrdiff_t>(std::min(text.size(), size)), field.begin());
     out.insert(out.end(), field.begin(), field.end());
+}
+
+inline Bytes ReadFileBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), {});
+}
+
+inline bool WriteFileBytes(const std::string& path, const Bytes& data)
+{
+    std::ofstream out(path, std::ios::binary);
+    return static_cast<bool>(
+        out.write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size())));
 }
 
 inline uint32_t GetLE32(const Bytes& in, size_t at)
@@ -76,4 +92,14 @@ inline std::vector<FileMenu> DefaultMenus(const std::string& windows)
               {"c:\\winword\\winword.exe", "", "", "&Word v7.0", 0}}},
             {"&Games",
              {{windows + "winmine.exe", "", "", "&Minesweeper", 0}, {windows + "sol.exe", "", "", "&Solitaire", 0}}}};
+}
+
+// HKCU\Software\Tolvex\User_Vars: three numbers and the WAV path.
+inline Bytes SettingsRecord(int32_t stayOnTop, int32_t chime, int32_t reserved, const std::string& wav)
+{
+    Bytes out;
+    for (int32_t value : {stayOnTop, chime, reserved})
+        PutLE32(out, static_cast<uint32_t>(value));
+    PutField(out, wav, 80);
+    return out;
 }

@@ -1,10 +1,6 @@
 #include "tests/support.h"
 
-#include <fstream>
-#include <iterator>
-
 #include "resources/resource.h"
-#include "tests/deletetree.h"
 
 void TolvexTest::SetUp()
 {
@@ -20,7 +16,7 @@ void TolvexTest::SetUp()
         std::to_string(++serial) + "\\";
     ASSERT_TRUE(CreateDirectoryA(folder_.c_str(), NULL));
     ASSERT_TRUE(SetCurrentDirectoryA(folder_.c_str()));
-    RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Tolvex");
+    RegDeleteTreeA(HKEY_CURRENT_USER, SETTINGS_KEY);
 
     g_hInstance = GetModuleHandleA(NULL);
     g_hwndBar = NULL;
@@ -54,34 +50,7 @@ void TolvexTest::TearDown()
 
 void TolvexTest::MakeMenus(const std::vector<MenuSpec>& menus)
 {
-    UserMenu* last = NULL;
-    for (const MenuSpec& want : menus) {
-        UserMenu* menu = NewUserMenu();
-        CopyText(menu->name, sizeof menu->name, want.name.c_str());
-        AppendUserMenu(last, menu);
-        last = menu;
-        AppItem* lastApp = NULL;
-        for (const std::string& name : want.apps) {
-            AppItem* app = NewAppItem();
-            CopyText(app->name, sizeof app->name, name.c_str());
-            CopyText(app->path, sizeof app->path, ("c:\\" + name + ".exe").c_str());
-            AppendAppItem(menu, lastApp, app);
-            lastApp = app;
-        }
-    }
-}
-
-std::string TolvexTest::DescribeMenus()
-{
-    std::string out;
-    for (UserMenu* menu = g_menuHead; menu; menu = menu->next) {
-        if (!out.empty())
-            out += "|";
-        out += std::string(menu->name) + ":";
-        for (AppItem* app = menu->firstApp; app; app = app->next)
-            out += std::string(app->name) + (app->next ? "," : "");
-    }
-    return out;
+    ::MakeMenus(FileMenus(menus));
 }
 
 void TolvexTest::StartBar()
@@ -103,23 +72,6 @@ void TolvexTest::Pump()
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }
-}
-
-Bytes TolvexTest::ReadFileBytes(const std::string& name)
-{
-    std::ifstream in(name, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), {});
-}
-
-void TolvexTest::WriteFileBytes(const std::string& name, const Bytes& data)
-{
-    std::ofstream out(name, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size()));
-}
-
-bool TolvexTest::FileExists(const std::string& name)
-{
-    return GetFileAttributesA(name.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 std::vector<std::string> MenuTexts(HMENU menu)

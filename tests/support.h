@@ -12,32 +12,24 @@
 #include "shell/shell.h"
 #include "store/store.h"
 #include "tests/bytes.h"
+#include "tests/menulist.h"
 #include "tests/seam/driver.h"
 #include "tests/seam/seam.h"
+#include "tests/winstate.h"
 
 class TolvexTest : public ::testing::Test {
 protected:
     void SetUp() override;
     void TearDown() override;
 
-    // A menu list from a compact description: {"&Menu", {"app", "app", ...}};
-    // each entry's path is "c:\<name>.exe".
-    struct MenuSpec {
-        std::string name;
-        std::vector<std::string> apps;
-    };
+    using MenuSpec = ::MenuSpec;
     static void MakeMenus(const std::vector<MenuSpec>& menus);
-    // Names of the menu list as "Menu:app,app|Menu2:..." for compact comparison.
-    static std::string DescribeMenus();
 
     // The bar as start-up makes it, over the menus there are.
     static void StartBar();
     // Dispatches what waits in the thread's queue.
     static void Pump();
 
-    static Bytes ReadFileBytes(const std::string& name);
-    static void WriteFileBytes(const std::string& name, const Bytes& data);
-    static bool FileExists(const std::string& name);
     // The fresh folder the test runs in, with a trailing backslash.
     const std::string& Folder() const
     {

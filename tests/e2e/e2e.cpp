@@ -1,12 +1,7 @@
 #include "tests/e2e/e2e.h"
 
-#include <fstream>
-#include <iterator>
-
 #include "resources/resource.h"
-#include "tests/deletetree.h"
-
-const char SETTINGS_KEY[] = "Software\\Tolvex";
+#include "tests/winstate.h"
 
 std::string TestProgramDir()
 {
@@ -25,13 +20,6 @@ const std::string& BuildDir()
         dir = full;
     }
     return dir;
-}
-
-std::wstring Wide(const std::string& text)
-{
-    wchar_t wide[1024];
-    int n = MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, wide, 1024);
-    return std::wstring(wide, n > 0 ? static_cast<size_t>(n - 1) : 0);
 }
 
 HANDLE StartProcess(const std::string& exe, const std::string& args, const std::string& dir)
@@ -99,43 +87,9 @@ HWND OpenDialog(HWND bar, int command, const char* caption)
 
 Bytes WriteSettings(int32_t stayOnTop)
 {
-    Bytes record;
-    PutLE32(record, static_cast<uint32_t>(stayOnTop));
-    PutLE32(record, 0);           // no chime
-    PutLE32(record, 0xFFFFFFFF);  // reserved
-    PutField(record, "", 80);     // no WAV file
-    EXPECT_EQ(ERROR_SUCCESS,
-              RegSetKeyValueA(HKEY_CURRENT_USER, SETTINGS_KEY, "User_Vars", REG_BINARY, record.data(),
-                              static_cast<DWORD>(record.size())));
+    Bytes record = SettingsRecord(stayOnTop, 0, -1, "");
+    EXPECT_TRUE(StoreSettings(record));
     return record;
-}
-
-Bytes ReadSettings()
-{
-    Bytes record(1024);
-    DWORD size = static_cast<DWORD>(record.size());
-    LONG read =
-        RegGetValueA(HKEY_CURRENT_USER, SETTINGS_KEY, "User_Vars", RRF_RT_REG_BINARY, NULL, record.data(), &size);
-    record.resize(read == ERROR_SUCCESS ? size : 0);
-    return record;
-}
-
-Bytes ReadFileBytes(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), {});
-}
-
-bool WriteFileBytes(const std::string& path, const Bytes& data)
-{
-    std::ofstream out(path, std::ios::binary);
-    return static_cast<bool>(
-        out.write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size())));
-}
-
-bool FileExists(const std::string& path)
-{
-    return GetFileAttributesW(Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 void E2eTest::SetUp()

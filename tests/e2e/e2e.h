@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/bytes.h"
+#include "tests/winstate.h"
 
 enum { STEP_MS = 20000 };
 
@@ -30,8 +30,6 @@ bool WaitUntil(DWORD ms, Done done)
     }
 }
 
-// Paths here are UTF-8.
-std::wstring Wide(const std::string& text);
 // A process started with `dir` as its current directory, or null.
 HANDLE StartProcess(const std::string& exe, const std::string& args, const std::string& dir);
 // Its exit code once it has ended within `ms`, else STILL_ACTIVE.
@@ -50,14 +48,8 @@ bool Close(HWND dialog, int button);
 // Posts a command to the bar and waits for the dialog it opens.
 HWND OpenDialog(HWND bar, int command, const char* caption);
 
-// HKCU\Software\Tolvex\User_Vars: written with no chime and returned, or
-// read (empty when absent).
+// The settings, written with no chime, and returned.
 Bytes WriteSettings(int32_t stayOnTop);
-Bytes ReadSettings();
-
-Bytes ReadFileBytes(const std::string& path);
-bool WriteFileBytes(const std::string& path, const Bytes& data);
-bool FileExists(const std::string& path);
 
 // Every test: a fresh folder of its own, no settings key, no bar running;
 // whatever it started is ended after it.

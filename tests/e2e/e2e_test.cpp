@@ -119,7 +119,7 @@ TEST_F(E2eTest, OneBarPerSession)
     HWND bar = WaitBar(first);
     ASSERT_TRUE(bar);
 
-    RegDeleteKeyValueA(HKEY_CURRENT_USER, "Software\\Tolvex", "User_Vars");
+    RegDeleteKeyValueA(HKEY_CURRENT_USER, SETTINGS_KEY, "User_Vars");
     ASSERT_TRUE(WriteFileBytes(Folder() + "apps.tx", DataFileImage({}, 99)));
     EXPECT_EQ(0u, WaitExit(StartBar())) << ShownBox();
     EXPECT_EQ(bar, FindBar());

@@ -12,9 +12,7 @@ namespace {
 // records, which the caller frees.
 bool Decode(const Bytes& bytes, size_t piece)
 {
-    Source in;
-    in.bytes = bytes;
-    in.piece = piece;
+    Source in{bytes, piece};
     if (DecodeMenuList(DATAFILE_VERSION, ReadSource, &in) == DATAFILE_OK)
         return true;
     Check(g_menuHead == NULL && LiveBlocks() == 0, "a failed decode left records");

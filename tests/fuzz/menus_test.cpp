@@ -1,8 +1,6 @@
 // The menu list's records and operations.
 #include <gtest/gtest.h>
 
-#include <utility>
-
 #include "tests/fuzz/native.h"
 
 using namespace native;
@@ -21,17 +19,6 @@ protected:
         EXPECT_EQ(LiveBlocks(), 0);
     }
 
-    // Menus whose entries have names alone.
-    static void MakeNamed(const std::vector<std::pair<std::string, std::vector<std::string>>>& named)
-    {
-        Menus menus;
-        for (const auto& [name, apps] : named) {
-            menus.push_back({name, {}});
-            for (const std::string& app : apps)
-                menus.back().apps.push_back({"", "", "", app, 0});
-        }
-        MakeMenus(menus);
-    }
     static UserMenu* MenuAt(int i)
     {
         UserMenu* menu = g_menuHead;
@@ -69,14 +56,14 @@ TEST_F(MenuListTest, NewRecordsAreEmptyAndNullWhenTheHeapIsExhausted)
 
 TEST_F(MenuListTest, UnlinkKeepsTheListWholeAtEveryPosition)
 {
-    MakeNamed({{"A", {}}});
+    MakeMenus(FileMenus({{"A", {}}}));
     UserMenu* only = g_menuHead;
     UnlinkUserMenu(only);
     EXPECT_EQ(g_menuHead, nullptr);
     FreeUserMenu(only);
     FreeUserMenu(nullptr);  // nothing to do
 
-    MakeNamed({{"A", {}}, {"B", {}}, {"C", {}}, {"D", {}}});
+    MakeMenus(FileMenus({{"A", {}}, {"B", {}}, {"C", {}}, {"D", {}}}));
     FreeUserMenu(g_menuHead);  // the head
     EXPECT_EQ(DescribeMenus(), "B:|C:|D:");
     EXPECT_EQ(g_menuHead->prev, nullptr);
@@ -88,7 +75,7 @@ TEST_F(MenuListTest, UnlinkKeepsTheListWholeAtEveryPosition)
 
 TEST_F(MenuListTest, UnlinkAppItemLeavesTheOwnerAlone)
 {
-    MakeNamed({{"M", {"a", "b", "c"}}});
+    MakeMenus(FileMenus({{"M", {"a", "b", "c"}}}));
     UserMenu* menu = g_menuHead;
     FreeAppItem(menu->firstApp->next);
     EXPECT_EQ(menu->count, 3);  // lowering it is the caller's
@@ -102,7 +89,7 @@ TEST_F(MenuListTest, UnlinkAppItemLeavesTheOwnerAlone)
 TEST_F(MenuListTest, FindsTakeTheFirstMatchAndWarnWhenNoneMatches)
 {
     EXPECT_EQ(FindUserMenu("&Apps"), nullptr);
-    MakeNamed({{"Twin", {"x", "-------", "x"}}, {"Twin", {}}});
+    MakeMenus(FileMenus({{"Twin", {"x", "-------", "x"}}, {"Twin", {}}}));
     EXPECT_EQ(FindUserMenu("Twin"), g_menuHead);
     EXPECT_EQ(FindUserMenu("twin"), nullptr);  // case counts
     AppItem* first = g_menuHead->firstApp;
@@ -118,7 +105,7 @@ TEST_F(MenuListTest, FindsTakeTheFirstMatchAndWarnWhenNoneMatches)
 
 TEST_F(MenuListTest, MovingMenusSwapsNeighboursAndStopsAtTheEnds)
 {
-    MakeNamed({{"A", {}}, {"B", {}}, {"C", {}}, {"D", {}}});
+    MakeMenus(FileMenus({{"A", {}}, {"B", {}}, {"C", {}}, {"D", {}}}));
     const struct {
         int at, direction, moved;
         const char* after;
@@ -137,7 +124,7 @@ TEST_F(MenuListTest, MovingMenusSwapsNeighboursAndStopsAtTheEnds)
 
 TEST_F(MenuListTest, MovingEntriesKeepsTheChainConsistent)
 {
-    MakeNamed({{"One", {"only"}}, {"M", {"a", "b", "c", "d"}}});
+    MakeMenus(FileMenus({{"One", {"only"}}, {"M", {"a", "b", "c", "d"}}}));
     AppItem* only = g_menuHead->firstApp;
     EXPECT_EQ(MoveAppItem(only, MOVE_UP), 0);
     EXPECT_EQ(MoveAppItem(only, MOVE_DOWN), 0);

@@ -9,7 +9,6 @@
 #include <tuple>
 
 #include "base/report.h"
-#include "base/text.h"
 
 namespace {
 
@@ -80,28 +79,6 @@ const std::vector<std::string>& Warnings()
     return s_warnings;
 }
 
-void MakeMenus(const Menus& menus)
-{
-    UserMenu* last = NULL;
-    for (const FileMenu& want : menus) {
-        UserMenu* menu = NewUserMenu();
-        CopyText(menu->name, sizeof menu->name, want.name.c_str());
-        AppendUserMenu(last, menu);
-        last = menu;
-        AppItem* lastApp = NULL;
-        for (const FileEntry& entry : want.apps) {
-            AppItem* app = NewAppItem();
-            CopyText(app->path, sizeof app->path, entry.path.c_str());
-            CopyText(app->workDir, sizeof app->workDir, entry.workDir.c_str());
-            CopyText(app->params, sizeof app->params, entry.params.c_str());
-            CopyText(app->name, sizeof app->name, entry.name.c_str());
-            app->separatorBefore = entry.separator;
-            AppendAppItem(menu, lastApp, app);
-            lastApp = app;
-        }
-    }
-}
-
 Menus ReadMenus()
 {
     Menus menus;
@@ -113,17 +90,6 @@ Menus ReadMenus()
                                          app->separatorBefore});
     }
     return menus;
-}
-
-std::string DescribeMenus()
-{
-    std::string out;
-    for (const FileMenu& menu : ReadMenus()) {
-        out += (out.empty() ? "" : "|") + menu.name + ":";
-        for (const FileEntry& app : menu.apps)
-            out += (&app == &menu.apps.front() ? "" : ",") + app.name;
-    }
-    return out;
 }
 
 const char* ListFault()

@@ -1,5 +1,5 @@
 // What the native tests and fuzz targets share: the heap's books, the
-// warnings shown, the menu list as plain values, and memory in place of the
+// warnings shown, the menu list read back, and memory in place of the
 // file the codecs read and write.
 #pragma once
 #include <stdint.h>
@@ -10,6 +10,7 @@
 
 #include "store/codec.h"
 #include "tests/bytes.h"
+#include "tests/menulist.h"
 
 namespace native {
 
@@ -24,12 +25,8 @@ const std::vector<std::string>& Warnings();
 
 using Menus = std::vector<FileMenu>;
 
-// Builds the menu list at g_menuHead, which must be empty.
-void MakeMenus(const Menus& menus);
 // Every field of the menu list.
 Menus ReadMenus();
-// The names alone, as "Menu:app,app|Menu2:".
-std::string DescribeMenus();
 // What in the list breaks what the program relies on (back links, counts,
 // texts terminated within their fields), or null.
 const char* ListFault();

@@ -17,26 +17,6 @@ const char READ_TEXT[] = "Could not read APPS.TX.\nTolvex will close and leave A
 const char MEMORY_TEXT[] = "Not enough memory to load the menus.\nTolvex will close and leave APPS.TX as it is.";
 const char DEFAULTS[] = "&Apps:Visual &C++ v4.0,&Word v7.0|&Games:&Minesweeper,&Solitaire";
 
-Bytes Version(uint32_t version = DATAFILE_VERSION)
-{
-    Bytes out;
-    PutLE32(out, version);
-    return out;
-}
-
-void PutMenu(Bytes& out, const std::string& name, uint32_t count)
-{
-    PutField(out, name, 32);
-    PutLE32(out, count);
-    out.insert(out.end(), 12, 0);
-}
-
-void PutApp(Bytes& out, const std::string& name)
-{
-    PutField(out, "c:\\" + name + ".exe", 190);
-    PutField(out, name, 42);
-}
-
 // The entries "e0" to "e599" fill two of the reader's and the writer's
 // buffers and part of a third.
 std::vector<std::string> EntryNames()
@@ -45,14 +25,6 @@ std::vector<std::string> EntryNames()
     for (int i = 0; i < 600; i++)
         names.push_back("e" + std::to_string(i));
     return names;
-}
-
-std::string Joined(const std::vector<std::string>& names)
-{
-    std::string out;
-    for (const std::string& name : names)
-        out += (out.empty() ? "" : ",") + name;
-    return out;
 }
 
 Bytes RandomBytes(size_t n)
@@ -98,13 +70,7 @@ class DataFileTest : public TolvexTest {
 protected:
     static Bytes Image(const std::vector<MenuSpec>& menus)
     {
-        Bytes out = Version();
-        for (const MenuSpec& menu : menus) {
-            PutMenu(out, menu.name, static_cast<uint32_t>(menu.apps.size()));
-            for (const std::string& app : menu.apps)
-                PutApp(out, app);
-        }
-        return out;
+        return DataFileImage(FileMenus(menus));
     }
 
     // Loads, expecting the end through the fatal box, with apps.tx as it
@@ -191,9 +157,9 @@ TEST_F(DataFileTest, OnlyAMissingFileGivesTheDefaultsAndAFailedReadIsNoEnd)
 // soon, with the memory taken bounded by the file and not by its counts.
 TEST_F(DataFileTest, WhatCannotBeLoadedWholeEndsWithoutSaving)
 {
-    Bytes noise = RandomBytes(1 << 20), random = {'R', 'A', 'N', 'D'}, huge = Version();
+    Bytes noise = RandomBytes(1 << 20), random = {'R', 'A', 'N', 'D'}, huge = DataFileImage({});
     random.insert(random.end(), noise.begin(), noise.end());
-    PutMenu(huge, "&Huge", 0x7FFFFFFF);
+    PutMenuRecord(huge, "&Huge", 0x7FFFFFFF);
     huge.insert(huge.end(), noise.begin(), noise.end());
     const struct {
         const char* what;
@@ -219,19 +185,6 @@ TEST_F(DataFileTest, WhatCannotBeLoadedWholeEndsWithoutSaving)
         EXPECT_LE(reads_, c.maxReads);
         EXPECT_LE(allocs_, c.maxAllocs);
     }
-}
-
-TEST_F(DataFileTest, TheFileStaysWhereTheBarStarted)
-{
-    ASSERT_TRUE(CreateDirectoryA("start", NULL));
-    ASSERT_TRUE(CreateDirectoryA("elsewhere", NULL));
-    ASSERT_TRUE(SetCurrentDirectoryA("start"));
-    LoadMenuList();
-    ASSERT_TRUE(SetCurrentDirectoryA("..\\elsewhere"));  // as an Open dialog may leave it
-    SaveMenuList();
-    EXPECT_FALSE(FileExists("apps.tx"));
-    EXPECT_TRUE(FileExists("..\\start\\apps.tx"));
-    EXPECT_FALSE(FileExists("..\\start\\apps.tx.tmp"));
 }
 
 // The games of the default menus are in the Windows directory, or found on
@@ -286,6 +239,7 @@ TEST_F(DataFileTest, AFailedSaveLeavesTheOldFileWholeAndSaysSo)
         seam::Reset();
         WriteFileBytes("apps.tx", old);
         MakeMenus({{"New", {"a", "b"}}, {"Other", EntryNames()}});
+        const std::string made = DescribeMenus();
         std::unique_ptr<Holder> holder(c.replaces == 10 ? new Holder("apps.tx") : nullptr);
         c.arrange();
         SaveMenuList();
@@ -296,7 +250,7 @@ TEST_F(DataFileTest, AFailedSaveLeavesTheOldFileWholeAndSaysSo)
         EXPECT_EQ("Tolvex", seam::Boxes()[0].caption);
         EXPECT_EQ(c.replaces, seam::Calls("MoveFileExW"));
         Holder closed("apps.tx");
-        EXPECT_EQ("New:a,b|Other:" + Joined(EntryNames()), DescribeMenus());
+        EXPECT_EQ(made, DescribeMenus());
         FreeAllMenus();
         SetFileAttributesA("apps.tx", FILE_ATTRIBUTE_NORMAL);
         SetFileAttributesA("apps.tx.tmp", FILE_ATTRIBUTE_NORMAL);
@@ -324,38 +278,41 @@ TEST_F(DataFileTest, ASaveGoesThroughALeftoverCopyAndAMomentaryHold)
         CloseHandle(release);
         EXPECT_TRUE(seam::Boxes().empty());
         EXPECT_FALSE(FileExists("apps.tx.tmp"));
-        EXPECT_EQ(Image({{"New", {"a"}}, {"Other", EntryNames()}}).size(), ReadFileBytes("apps.tx").size());
+        EXPECT_EQ(Image({{"New", {"a"}}, {"Other", EntryNames()}}), ReadFileBytes("apps.tx"));
         EXPECT_EQ(held, seam::Calls("MoveFileExW") > 1);
-        FreeAllMenus();
-        LoadMenuList();
-        EXPECT_EQ("New:a|Other:" + Joined(EntryNames()), DescribeMenus());
         FreeAllMenus();
     }
 }
 
 TEST_F(DataFileTest, AFileWithTheVersionOnlyIsNeverSaved)
 {
-    WriteFileBytes("apps.tx", Version());
+    WriteFileBytes("apps.tx", Image({}));
     LoadMenuList();
     EXPECT_EQ(nullptr, g_menuHead);
     int opened = seam::Calls("CreateFileW");
     SaveMenuList();
     EXPECT_EQ(opened, seam::Calls("CreateFileW"));
-    EXPECT_EQ(Version(), ReadFileBytes("apps.tx"));
+    EXPECT_EQ(Image({}), ReadFileBytes("apps.tx"));
 }
 
-// A folder whose name the ANSI calls turn into "?"s (on code page 1252, as
-// under Wine here). Wine does not hold wide paths to MAX_PATH, so a folder
-// that leaves no room for apps.tx.tmp within it shows nothing here.
-TEST_F(DataFileTest, MenusAreLoadedAndSavedInAFolderNamedOutsideTheCodePage)
+// The file stays in the folder the bar started in, even one whose name the
+// ANSI calls turn into "?"s (on code page 1252, as under Wine here). Wine
+// does not hold wide paths to MAX_PATH, so a folder that leaves no room for
+// apps.tx.tmp within it shows nothing here.
+TEST_F(DataFileTest, TheFileStaysInTheStartFolderWhateverItsName)
 {
     ASSERT_TRUE(CreateDirectoryW(L"\u041c\u0435\u043d\u044e", NULL));
+    ASSERT_TRUE(CreateDirectoryA("elsewhere", NULL));
     ASSERT_TRUE(SetCurrentDirectoryW(L"\u041c\u0435\u043d\u044e"));
     LoadMenuList();
     CopyText(g_menuHead->name, sizeof g_menuHead->name, "&Renamed");
+    ASSERT_TRUE(SetCurrentDirectoryA("..\\elsewhere"));  // as an Open dialog may leave it
     SaveMenuList();
     EXPECT_TRUE(seam::BoxTexts().empty());
+    EXPECT_FALSE(FileExists("apps.tx"));
     FreeAllMenus();
+    ASSERT_TRUE(SetCurrentDirectoryW(L"..\\\u041c\u0435\u043d\u044e"));
+    EXPECT_FALSE(FileExists("apps.tx.tmp"));
     LoadMenuList();
     EXPECT_STREQ("&Renamed", g_menuHead->name);
     SetCurrentDirectoryW(L"..");

@@ -3,44 +3,9 @@
 
 namespace {
 
-const char KEY[] = "Software\\Tolvex";
 const char FIRST_RUN_TEXT[] = "Thanks for trying Tolvex!  If you find\nany bugs, please report them to\r\n"
                               "tolvex-bugs@example.org!";
 const char CORRUPT_TEXT[] = "Corrupt registry data.  Deleting\nand installing default data";
-
-Bytes Record(int32_t stayOnTop, int32_t chime, int32_t reserved, const std::string& wav)
-{
-    Bytes out;
-    PutLE32(out, static_cast<uint32_t>(stayOnTop));
-    PutLE32(out, static_cast<uint32_t>(chime));
-    PutLE32(out, static_cast<uint32_t>(reserved));
-    PutField(out, wav, WAV_PATH_SIZE);
-    return out;
-}
-
-void Store(DWORD type, const Bytes& data)
-{
-    HKEY key;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, KEY, 0, NULL, 0, KEY_ALL_ACCESS, NULL, &key, NULL));
-    ASSERT_EQ(ERROR_SUCCESS, RegSetValueExA(key, "User_Vars", 0, type, data.data(), static_cast<DWORD>(data.size())));
-    RegCloseKey(key);
-}
-
-// The value as stored, "none" when there is no key or value.
-std::string Stored()
-{
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, KEY, 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return "none";
-    Bytes data(200);
-    DWORD type = 0, size = static_cast<DWORD>(data.size());
-    LONG status = RegQueryValueExA(key, "User_Vars", NULL, &type, data.data(), &size);
-    RegCloseKey(key);
-    if (status != ERROR_SUCCESS)
-        return "none";
-    data.resize(size);
-    return type == REG_BINARY ? ::testing::PrintToString(data) : "type " + std::to_string(type);
-}
 
 // The defaults, in memory and stored.
 void ExpectDefaults()
@@ -49,7 +14,7 @@ void ExpectDefaults()
     EXPECT_EQ(0, g_userVars.chime);
     EXPECT_EQ(-1, g_userVars.reserved);
     EXPECT_STREQ("", g_userVars.wavPath);
-    EXPECT_EQ(::testing::PrintToString(Record(1, 0, -1, "")), Stored());
+    EXPECT_EQ(SettingsRecord(1, 0, -1, ""), ReadSettings());
 }
 
 using UserVarsTest = TolvexTest;
@@ -61,9 +26,9 @@ TEST_F(UserVarsTest, AFirstRunGreetsOnceAndWritesTheDefaults)
     for (bool keyMade : {false, true}) {
         SCOPED_TRACE(keyMade ? "the key without the value" : "no key");
         seam::Reset();
-        RegDeleteTreeA(HKEY_CURRENT_USER, KEY);
+        RegDeleteTreeA(HKEY_CURRENT_USER, SETTINGS_KEY);
         HKEY key;
-        if (keyMade && RegCreateKeyA(HKEY_CURRENT_USER, KEY, &key) == ERROR_SUCCESS)
+        if (keyMade && RegCreateKeyA(HKEY_CURRENT_USER, SETTINGS_KEY, &key) == ERROR_SUCCESS)
             RegCloseKey(key);
         g_userVars = UserVars{};
         LoadUserVars();
@@ -79,7 +44,7 @@ TEST_F(UserVarsTest, AFirstRunGreetsOnceAndWritesTheDefaults)
 
 TEST_F(UserVarsTest, AStoredRecordIsTakenWhole)
 {
-    Store(REG_BINARY, Record(0, 7, 12345, "c:\\chime.wav"));
+    StoreSettings(SettingsRecord(0, 7, 12345, "c:\\chime.wav"));
     int writes = seam::Calls("RegSetValueExA");
     LoadUserVars();
     EXPECT_TRUE(seam::Boxes().empty());
@@ -102,7 +67,7 @@ TEST_F(UserVarsTest, AValueOfAnyOtherSizeOrTypeIsReplacedByTheDefaults)
         SCOPED_TRACE(c.type);
         seam::Reset();
         g_userVars = UserVars{};
-        Store(c.type, Bytes(c.size, 'A'));
+        StoreSettings(Bytes(c.size, 'A'), c.type);
         LoadUserVars();
         ASSERT_EQ((std::vector<std::string>{CORRUPT_TEXT, FIRST_RUN_TEXT}), seam::BoxTexts());
         EXPECT_EQ(HWND(NULL), seam::Boxes()[0].owner);
@@ -120,7 +85,7 @@ TEST_F(UserVarsTest, WithoutAccessToTheKeyNothingIsShownOrWritten)
     EXPECT_EQ(1, g_userVars.stayOnTop);
     EXPECT_EQ(0, g_userVars.chime);
     EXPECT_EQ(0, g_userVars.reserved);
-    EXPECT_EQ("none", Stored());
+    EXPECT_TRUE(ReadSettings().empty());
 }
 
 TEST_F(UserVarsTest, SaveWritesTheRecordAndAFailedWriteIsNotReported)
@@ -129,18 +94,18 @@ TEST_F(UserVarsTest, SaveWritesTheRecordAndAFailedWriteIsNotReported)
     LoadUserVars();  // the defaults' write fails silently
     EXPECT_EQ(std::vector<std::string>{FIRST_RUN_TEXT}, seam::BoxTexts());
     EXPECT_EQ(1, g_userVars.stayOnTop);
-    EXPECT_EQ("none", Stored());
+    EXPECT_TRUE(ReadSettings().empty());
 
     g_userVars.chime = 1;
     CopyText(g_userVars.wavPath, sizeof g_userVars.wavPath, "c:\\hour.wav");
     SaveUserVars();
-    const std::string saved = ::testing::PrintToString(Record(1, 1, -1, "c:\\hour.wav"));
-    EXPECT_EQ(saved, Stored());
+    const Bytes saved = SettingsRecord(1, 1, -1, "c:\\hour.wav");
+    EXPECT_EQ(saved, ReadSettings());
 
     g_userVars.chime = 0;
     seam::Fail("RegSetValueExA");
     SaveUserVars();
-    EXPECT_EQ(saved, Stored());
+    EXPECT_EQ(saved, ReadSettings());
     EXPECT_EQ(1u, seam::Boxes().size());
 }
 
