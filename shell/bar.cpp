@@ -33,8 +33,9 @@ int RegisterBarClass()
     s_barClass.cbClsExtra = 0;
     s_barClass.cbWndExtra = 0;
     s_barClass.hInstance = g_hInstance;
-    g_hIcon = LoadIconA(g_hInstance, MAKEINTRESOURCEA(IDI_TOLVEX));
-    s_barClass.hIcon = g_hIcon;
+    // The icon's images are PNG: read once the bar is drawn (SetClassIcon).
+    g_hIcon = NULL;
+    s_barClass.hIcon = NULL;
     s_barClass.hCursor = NULL;
     s_barClass.hbrBackground = NULL;
     s_barClass.lpszMenuName = MAKEINTRESOURCEA(IDR_BARMENU);
@@ -52,11 +53,12 @@ DWORD BarExStyle(int stayOnTop, int newShell)
     return exStyle;
 }
 
-// Before the menus are in: a caption's height and a margin, for the DPI.
+// Before the menus are in: one row of them in the frame, for the DPI, the
+// height the bar most often keeps.
 static int FirstBarHeight()
 {
     UINT dpi = WindowDpi(NULL);
-    return MetricForDpi(SM_CYCAPTION, dpi) + MulDiv(5, static_cast<int>(dpi), USER_DEFAULT_SCREEN_DPI);
+    return 2 * MetricForDpi(SM_CYDLGFRAME, dpi) + MetricForDpi(SM_CYMENU, dpi);
 }
 
 int BarHeight()
@@ -73,7 +75,12 @@ int BarHeight()
 
 static void SizeBar()
 {
-    SetWindowPos(g_hwndBar, NULL, 0, 0, GetSystemMetrics(SM_CXSCREEN), BarHeight(), SWP_NOZORDER | SWP_NOACTIVATE);
+    // Most often the bar is made at the height it keeps: a move of a window
+    // to where it is costs as much as any.
+    RECT now, due = {0, 0, GetSystemMetrics(SM_CXSCREEN), BarHeight()};
+    if (GetWindowRect(g_hwndBar, &now) && EqualRect(&now, &due))
+        return;
+    SetWindowPos(g_hwndBar, NULL, due.left, due.top, due.right, due.bottom, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 int CreateBar()
@@ -96,6 +103,22 @@ int CreateBar()
     // A timer's message is the last the queue gives.
     SetTimer(g_hwndBar, PLACE_TIMER_ID, 0, NULL);
     return 1;
+}
+
+// The class's icon, for whatever lists the program's windows; the class
+// outlives a bar made anew, and keeps it.
+static void SetClassIcon()
+{
+    if (g_hIcon)
+        return;
+    g_hIcon = LoadIconA(g_hInstance, MAKEINTRESOURCEA(IDI_TOLVEX));
+    SetClassLongPtrA(g_hwndBar, GCLP_HICON, reinterpret_cast<LONG_PTR>(g_hIcon));
+}
+
+static void OnBarDrawn()
+{
+    TakeBarPlace();
+    SetClassIcon();
 }
 
 void TakeBarPlace()
@@ -345,7 +368,7 @@ static void OnTimer(WPARAM id)
     else if (id == HOTKEY_TIMER_ID)
         OnHotkeyTimer();
     else if (id == PLACE_TIMER_ID)
-        TakeBarPlace();
+        OnBarDrawn();
 }
 
 LRESULT CALLBACK TolvexWinProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
