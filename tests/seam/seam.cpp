@@ -59,8 +59,8 @@ int Count(const char* call, int add = 1)
 // Counts the call and tells whether it is to fail now.
 bool ShouldFail(const char* call)
 {
-    int n = Count(call);
     std::lock_guard<std::mutex> hold(s_lock);
+    int n = ++s.calls[call];
     auto it = s.failures.find(call);
     if (it == s.failures.end() || n < it->second.from || n > it->second.to)
         return false;
@@ -405,8 +405,8 @@ void Fail(const char* call, int nth, DWORD error, int times)
 {
     const Import* import = FindImport(call);
     ASSERT_TRUE(import && import->failable && *import->realSlot) << call << " is not a failable import of the program";
-    int done = Count(call, 0);
     std::lock_guard<std::mutex> hold(s_lock);
+    int done = s.calls[call];
     s.failures[call] = {done + nth, done + nth + times - 1, error};
 }
 
