@@ -102,7 +102,7 @@ TEST_F(BarMenuTest, PositionsWithoutAnIdOfTheirOwnAreShownButNeverChosen)
     for (WORD id : {101, 200, 201, IDM_CLOCK, 307})
         SendMessageA(g_hwndBar, WM_COMMAND, MAKEWPARAM(id, 1), 77);
     std::vector<std::string> started;
-    for (const seam::Launch& launch : seam::Launches())
+    for (const seam::Launch& launch : seam::state.launches)
         started.push_back(launch.file);
     EXPECT_EQ((std::vector<std::string>{"c:\\full1.exe", "c:\\full100.exe", "c:\\next1.exe"}), started);
     EXPECT_EQ(std::vector<std::string>{"Menu item not found."}, seam::BoxTexts());

@@ -49,33 +49,33 @@ TEST_F(ClockTest, TheChimePlaysInMinuteZeroOnlyWhenItIsOn)
             if (minute % 60 > 1 && minute % 60 != 30 && minute % 60 != 59)
                 continue;  // a real redraw each: the minutes that tell suffice
             seam::SetLocalTime(static_cast<WORD>(minute / 60), static_cast<WORD>(minute % 60), 30);
-            size_t before = seam::Sounds().size();
+            size_t before = seam::state.sounds.size();
             UpdateClock();
-            ASSERT_EQ(chime && minute % 60 == 0 ? 1u : 0u, seam::Sounds().size() - before) << minute;
+            ASSERT_EQ(chime && minute % 60 == 0 ? 1u : 0u, seam::state.sounds.size() - before) << minute;
         }
         seam::SetLocalTime(10, 0, 45);
         UpdateClock();
-        ASSERT_EQ(chime ? 25u : 0u, seam::Sounds().size());
-        EXPECT_TRUE(seam::Boxes().empty());
+        ASSERT_EQ(chime ? 25u : 0u, seam::state.sounds.size());
+        EXPECT_TRUE(seam::state.boxes.empty());
     }
-    EXPECT_EQ("c:\\gong.wav", seam::Sounds()[0].path);
-    EXPECT_EQ(DWORD(SND_FILENAME | SND_ASYNC), seam::Sounds()[0].flags);
+    EXPECT_EQ("c:\\gong.wav", seam::state.sounds[0].path);
+    EXPECT_EQ(DWORD(SND_FILENAME | SND_ASYNC), seam::state.sounds[0].flags);
 }
 
 TEST_F(ClockTest, AFailedChimeWarnsAndWithoutTheClockItemNothingPlays)
 {
     g_userVars.chime = 1;
     seam::SetLocalTime(0, 0);
-    seam::SetPlayResult(FALSE);
+    seam::state.playResult = FALSE;
     EXPECT_EQ(1, UpdateClock());
     ASSERT_EQ(std::vector<std::string>{SOUND_TEXT}, seam::BoxTexts());
-    EXPECT_EQ(g_hwndBar, seam::Boxes()[0].owner);
+    EXPECT_EQ(g_hwndBar, seam::state.boxes[0].owner);
 
     seam::Reset();
     DeleteMenu(g_hBarMenu, IDM_CLOCK, MF_BYCOMMAND);
     EXPECT_EQ(0, UpdateClock());
-    EXPECT_TRUE(seam::Sounds().empty());
-    EXPECT_TRUE(seam::Boxes().empty());
+    EXPECT_TRUE(seam::state.sounds.empty());
+    EXPECT_TRUE(seam::state.boxes.empty());
 }
 
 }  // namespace

@@ -73,7 +73,7 @@ TEST_F(MenuIconsTest, EachEntryShowsTheIconTheShellShowsForItsPathOnceItsPopupOp
     BuildBarMenus();
     HMENU popup = GetSubMenu(g_hBarMenu, 1);
     ASSERT_EQ(4, GetMenuItemCount(popup));
-    EXPECT_TRUE(seam::FileInfoCalls().empty()) << "nothing is fetched before a popup opens";
+    EXPECT_TRUE(seam::state.fileInfoCalls.empty()) << "nothing is fetched before a popup opens";
     for (int i = 0; i < 4; i++)
         EXPECT_EQ(NULL, ItemBitmap(popup, i)) << i;
 
@@ -86,7 +86,7 @@ TEST_F(MenuIconsTest, EachEntryShowsTheIconTheShellShowsForItsPathOnceItsPopupOp
     // The file's own icon; for a file that is not there, its type's. Asked
     // for on several threads at once, in any order.
     std::vector<std::string> asked;
-    for (const seam::FileInfoCall& call : seam::FileInfoCalls())
+    for (const seam::FileInfoCall& call : seam::state.fileInfoCalls)
         asked.push_back(call.path + ((call.flags & SHGFI_USEFILEATTRIBUTES) ? " by type" : ""));
     std::vector<std::string> expected{"c:\\windows\\notepad.exe", std::string(windir) + "\\notepad.exe",
                                       "c:\\nowhere\\gone.exe", "c:\\nowhere\\gone.exe by type"};
@@ -113,7 +113,7 @@ TEST_F(MenuIconsTest, IconsAreKeptForTheSessionWhilePathsStayAndFreedWhenTheyGo)
     Open(popup);
     EXPECT_EQ(kept, ItemBitmap(popup, 0));
     EXPECT_EQ(NULL, ItemBitmap(popup, 1)) << "a second opening puts the icons on again";
-    EXPECT_EQ(2u, seam::FileInfoCalls().size()) << "a second opening fetches again";
+    EXPECT_EQ(2u, seam::state.fileInfoCalls.size()) << "a second opening fetches again";
 
     // User Menus changed the second entry's path and rebuilt the bar.
     CopyText(g_menuHead->firstApp->next->path, APP_PATH_SIZE, "c:\\windows\\winhlp32.exe");
@@ -129,7 +129,8 @@ TEST_F(MenuIconsTest, IconsAreKeptForTheSessionWhilePathsStayAndFreedWhenTheyGo)
 
 TEST_F(MenuIconsTest, ASlowPathShowsTheGenericIconUntilItsOwnComes)
 {
-    seam::SlowShell("sleeping", 2000);
+    seam::state.slowPath = "sleeping";
+    seam::state.slowMs = 2000;
     HMENU popup = StartTools({"d:\\sleeping\\tool.exe"});
     DWORD start = GetTickCount();
     Open(popup);

@@ -52,8 +52,8 @@ TEST_F(LaunchTest, TheShellGetsTheVariablesValuesAndTheVerbTheKeysAsk)
         HoldCtrlShift(c.ctrlShift);
         SendMessageA(g_hwndBar, WM_COMMAND, static_cast<WPARAM>(AppCommandId(1, 1)), 0);
         HoldCtrlShift(false);
-        ASSERT_EQ(1u, seam::Launches().size());
-        const seam::Launch& launch = seam::Launches()[0];
+        ASSERT_EQ(1u, seam::state.launches.size());
+        const seam::Launch& launch = seam::state.launches[0];
         EXPECT_EQ(g_hwndBar, launch.owner);
         EXPECT_EQ(c.verb, launch.verb);
         EXPECT_EQ(c.file, launch.file);
@@ -61,7 +61,7 @@ TEST_F(LaunchTest, TheShellGetsTheVariablesValuesAndTheVerbTheKeysAsk)
         EXPECT_EQ(c.wantDir, launch.dir);
         EXPECT_EQ(SW_RESTORE, launch.show);
         EXPECT_STREQ(c.path, app->path);
-        EXPECT_TRUE(seam::Boxes().empty());
+        EXPECT_TRUE(seam::state.boxes.empty());
     }
     SetEnvironmentVariableA("TX_T", NULL);
 }
@@ -88,8 +88,9 @@ TEST_F(LaunchTest, EachFailureGivesOneWarning)
     AppItem app = Entry("c:\\nothere.exe");
     for (const auto& c : cases) {
         SCOPED_TRACE(c.result);
-        seam::Boxes().clear();
-        seam::SetShellResult(c.result, c.error);
+        seam::state.boxes.clear();
+        seam::state.shellResult = c.result;
+        seam::state.shellError = c.error;
         EXPECT_EQ(c.result > 32 ? 1 : 0, LaunchApp(&app, true));
         EXPECT_EQ(c.text ? std::vector<std::string>{c.text} : std::vector<std::string>{}, seam::BoxTexts());
     }
@@ -124,18 +125,18 @@ TEST_F(LaunchTest, TheShellGetsComAndUnderWow64TheSystemFolderThroughSysnative)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         seam::Reset();
-        seam::SetWow64(c.wow64);
+        seam::state.wow64 = c.wow64;
         if (c.fails)
             seam::Fail(c.fails, 1, ERROR_MOD_NOT_FOUND, c.failures);
         AppItem app = Entry(c.path);
         EXPECT_EQ(2, LaunchApp(&app) + LaunchApp(&app));
         EXPECT_EQ(c.path, app.path);
-        ASSERT_EQ(2u, seam::Launches().size());
-        EXPECT_EQ(c.handed, seam::Launches()[0].file);
-        EXPECT_EQ(c.comStarts, seam::ComStarts());
-        EXPECT_EQ(c.comStarts ? DWORD(COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE) : 0u, seam::ComFlags());
+        ASSERT_EQ(2u, seam::state.launches.size());
+        EXPECT_EQ(c.handed, seam::state.launches[0].file);
+        EXPECT_EQ(c.comStarts, seam::Calls("CoInitializeEx"));
+        EXPECT_EQ(c.comStarts ? DWORD(COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE) : 0u, seam::state.comFlags);
         EndLaunchCom();
-        EXPECT_EQ(c.comStarts, seam::ComEnds());
+        EXPECT_EQ(c.comStarts, seam::Calls("CoUninitialize"));
     }
 
     // COM already started on the thread is balanced all the same.
@@ -146,12 +147,12 @@ TEST_F(LaunchTest, TheShellGetsComAndUnderWow64TheSystemFolderThroughSysnative)
     AppItem app = Entry(tool);
     LaunchApp(&app);
     EndLaunchCom();
-    EXPECT_EQ(2, seam::ComStarts());
-    EXPECT_EQ(1, seam::ComEnds());
+    EXPECT_EQ(2, seam::Calls("CoInitializeEx"));
+    EXPECT_EQ(1, seam::Calls("CoUninitialize"));
     uninit();
 
     // The alias is handed over only when it fits whole.
-    seam::SetWow64(true);
+    seam::state.wow64 = true;
     char out[MAX_PATH];
     for (size_t size : {native.size() + 1, native.size()}) {
         ShellPath(tool.c_str(), out, size);
@@ -176,7 +177,7 @@ TEST_F(LaunchTest, ALibraryThatCannotBeLoadedGivesItsCallersWarning)
              AppItem app = Entry("c:\\x.exe");
              LaunchApp(&app);
          },
-         [] { return seam::Launches().size(); }, "ShellExec returned error code: 32"},
+         [] { return seam::state.launches.size(); }, "ShellExec returned error code: 32"},
         {"winmm",
          [] {
              g_userVars.chime = 1;
@@ -184,9 +185,9 @@ TEST_F(LaunchTest, ALibraryThatCannotBeLoadedGivesItsCallersWarning)
              seam::SetLocalTime(9, 0);
              EXPECT_EQ(1, UpdateClock());
          },
-         [] { return seam::Sounds().size(); }, "Error playing WAV file.\nCheck path and filename."},
-        {"comdlg32", [] { FindFile(FIND_EXECUTABLE, NULL); }, [] { return static_cast<size_t>(seam::OpenDialogs()); },
-         "The file browser could not be opened."},
+         [] { return seam::state.sounds.size(); }, "Error playing WAV file.\nCheck path and filename."},
+        {"comdlg32", [] { FindFile(FIND_EXECUTABLE, NULL); },
+         [] { return static_cast<size_t>(seam::Calls("GetOpenFileNameW")); }, "The file browser could not be opened."},
     };
     const struct {
         const char* fails;
@@ -242,8 +243,8 @@ TEST_F(LaunchTest, TheProgramsFolderAndTheUsersNewVariablesReachLaunchedPrograms
     RegCloseKey(key);
     AppItem app = Entry("%TX_FRESH%\\%TOLVEX_DIR%");
     LaunchApp(&app);
-    ASSERT_EQ(1u, seam::Launches().size());
-    EXPECT_EQ(std::string("c:\\fresh\\") + exe, seam::Launches()[0].file);
+    ASSERT_EQ(1u, seam::state.launches.size());
+    EXPECT_EQ(std::string("c:\\fresh\\") + exe, seam::state.launches[0].file);
 }
 
 }  // namespace

@@ -70,7 +70,7 @@ std::string RunUserMenus(const std::string& steps, const std::vector<std::string
                 else
                     seam::Fail("DialogBoxParamA");
             }
-            for (const seam::Box& box : seam::Boxes())
+            for (const seam::Box& box : seam::state.boxes)
                 EXPECT_EQ(box.owner, d) << box.text;
             seen = std::to_string(seam::SelectedRow(d, IDC_MENULIST)) + "," +
                 std::to_string(seam::SelectedRow(d, IDC_APPLIST)) + " ";
@@ -169,7 +169,7 @@ TEST_F(DialogTest, EachCommandNamesWhatIsMissingInItsOwnWords)
             SCOPED_TRACE(c.id);
             if (c.menuSelected)
                 seam::SelectRow(dialog, IDC_MENULIST, 0);
-            seam::Boxes().clear();
+            seam::state.boxes.clear();
             seam::Command(dialog, c.id, c.notification);
             EXPECT_EQ(seam::BoxTexts(), c.warning ? std::vector<std::string>{c.warning} : std::vector<std::string>{});
         }
@@ -261,11 +261,11 @@ TEST_F(DialogTest, EditMenusRenamesAddsMovesAndDeletesThenSaves)
                 seam::Click(d, IDOK);
             });
     };
-    seam::AnswerBoxes({IDOK, IDOK, IDNO, IDYES, IDNO, IDYES});
-    seam::OnOpenDialog([](OPENFILENAMEW* request) {
+    seam::state.answers = {IDOK, IDOK, IDNO, IDYES, IDNO, IDYES};
+    seam::state.openDialog = [](OPENFILENAMEW* request) {
         lstrcpynW(request->lpstrFile, L"c:\\tvt\\rec.exe", static_cast<int>(request->nMaxFile));
         return TRUE;
-    });
+    };
     StartBar();
     RunEditMenus(
         [&](HWND d) {
@@ -337,7 +337,7 @@ TEST_F(DialogTest, CommandsActOnTheSelectedRowsOwnRecord)
     for (const auto& c : cases) {
         MakeMenus({{"&Dup", {"a", "-------", "a"}}, {"&Dup", {"c", "d"}}});
         g_menuHead->next->firstApp->next->separatorBefore = 1;
-        seam::Boxes().clear();
+        seam::state.boxes.clear();
         EXPECT_EQ(RunUserMenus(c.steps, c.names), c.seen) << c.steps;
         EXPECT_EQ(DescribeMenus(), c.menus) << c.steps;
         FreeAllMenus();
@@ -351,7 +351,7 @@ TEST_F(DialogTest, AMoveKeepsEveryCommandIdAndAFailedOpeningLeaksNothing)
     MakeMenus(menus);
     int blocks = seam::LiveHeapBlocks();
     for (const char* steps : {"m397 #1029", "m398 #1028", "m398 ! #1008"}) {
-        seam::Boxes().clear();
+        seam::state.boxes.clear();
         RunUserMenus(steps);
         EXPECT_EQ(seam::BoxTexts(),
                   std::vector<std::string>{strchr(steps, '!') ? "The dialog could not be opened." : NO_ROOM});

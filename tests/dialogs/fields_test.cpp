@@ -48,7 +48,7 @@ TEST_F(FieldsTest, TestFindsTheWavFileWhereTheSoundCallWould)
         seam::SetText(d, IDC_WAVPATH, path);
         seam::Click(d, IDC_TESTWAV);
         bool missing = path[0] == 'n' || path[0] == 'C';  // a directory is no sound either
-        EXPECT_EQ(seam::Sounds().size(), missing ? 0u : 1u) << path;
+        EXPECT_EQ(seam::state.sounds.size(), missing ? 0u : 1u) << path;
         EXPECT_EQ(seam::BoxTexts().size(), missing ? 1u : 0u) << path;
         DestroyWindow(d);
     }
@@ -88,7 +88,7 @@ TEST_F(FieldsTest, FindKeepsAPathOnlyWholeAndPutsBackTheCurrentDirectory)
         ShowWindow(dialog, SW_SHOW);
         seam::SetText(dialog, IDC_APPPATH, "before");
         SetFocus(GetDlgItem(dialog, IDC_APPPATH));
-        seam::OnOpenDialog([&](OPENFILENAMEW* request) {
+        seam::state.openDialog = [&](OPENFILENAMEW* request) {
             EXPECT_EQ(request->lStructSize, DWORD(sizeof(OPENFILENAMEW)));
             EXPECT_EQ(request->hwndOwner, dialog);
             EXPECT_EQ(request->Flags, 0x1814u);
@@ -99,7 +99,7 @@ TEST_F(FieldsTest, FindKeepsAPathOnlyWholeAndPutsBackTheCurrentDirectory)
             SetCurrentDirectoryA("C:\\windows");
             lstrcpynW(request->lpstrFile, c.picked.c_str(), static_cast<int>(request->nMaxFile));
             return c.chosen;
-        });
+        };
         EXPECT_EQ(0, FindFile(FIND_EXECUTABLE, dialog));
         bool kept = c.chosen && !c.warning;
         EXPECT_EQ(kept ? std::string(c.picked.begin(), c.picked.end()) : "before", seam::Text(dialog, IDC_APPPATH));

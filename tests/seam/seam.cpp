@@ -9,6 +9,9 @@
 #include <set>
 
 namespace seam {
+
+State state;
+
 namespace {
 
 struct Failure {
@@ -16,33 +19,17 @@ struct Failure {
     DWORD error = 0;
 };
 
-struct State {
+// What only the seam reads.
+struct Private {
     std::map<std::string, int> calls;
     std::map<std::string, Failure> failures;
     // The handles that calls made; HeapAlloc's only while not freed.
     std::map<std::string, std::set<void*>> made;
-    std::vector<Box> boxes;
-    std::vector<int> answers;
-    std::function<void(const Box&)> onBox;
     bool timeSet = false;
     SYSTEMTIME time = {};
-    std::vector<Launch> launches;
-    UINT_PTR shellResult = 42;
-    DWORD shellError = 0;
-    std::vector<Sound> sounds;
-    BOOL playResult = TRUE;
-    std::function<BOOL(OPENFILENAMEW*)> openDialog;
-    std::vector<AppBarCall> appBarCalls;
-    std::function<UINT_PTR(DWORD, APPBARDATA*)> appBar;
-    int wow64 = -1;
-    DWORD comFlags = 0;
-    int shortWrite = 0;      // the WriteFile call, counted from 1, that writes half
-    std::string windowsDir;  // what GetWindowsDirectoryA gives when not empty
-    std::string slowPath;
-    DWORD slowMs = 0;
-    std::vector<FileInfoCall> fileInfoCalls;
+    int shortWrite = 0;  // the WriteFile call, counted from 1, that writes half
 };
-State s;
+Private s;
 DWORD s_exitThread = 0;  // the thread of RunToExit, 0 when none runs
 int s_exitCode = -1;
 
@@ -178,12 +165,12 @@ static UINT WINAPI Seam_GetWindowsDirectoryA(LPSTR dir, UINT size)
 {
     if (ShouldFail("GetWindowsDirectoryA"))
         return 0;
-    if (s.windowsDir.empty())
+    if (state.windowsDir.empty())
         return Real_GetWindowsDirectoryA(dir, size);
-    UINT len = static_cast<UINT>(s.windowsDir.size());
+    UINT len = static_cast<UINT>(state.windowsDir.size());
     if (len >= size)
         return len + 1;  // the size it needs, and nothing copied
-    memcpy(dir, s.windowsDir.c_str(), len + 1);
+    memcpy(dir, state.windowsDir.c_str(), len + 1);
     return len;
 }
 
@@ -193,14 +180,14 @@ static int WINAPI Seam_MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT
     MSG quit;
     bool quitPending = PeekMessageA(&quit, NULL, WM_QUIT, WM_QUIT, PM_NOREMOVE) != 0;
     Box box = {owner, Text(text), Text(caption), type, quitPending};
-    s.boxes.push_back(box);
+    state.boxes.push_back(box);
     int answer = (type & MB_TYPEMASK) == MB_YESNO ? IDYES : IDOK;
-    if (!s.answers.empty()) {
-        answer = s.answers.front();
-        s.answers.erase(s.answers.begin());
+    if (!state.answers.empty()) {
+        answer = state.answers.front();
+        state.answers.erase(state.answers.begin());
     }
-    if (s.onBox) {
-        auto action = s.onBox;  // it may set another one
+    if (state.onBox) {
+        auto action = state.onBox;  // it may set another one
         action(box);
     }
     return answer;
@@ -233,31 +220,31 @@ static void WINAPI Seam_ExitProcess(UINT code)
 static HINSTANCE(WINAPI* Real_ShellExecuteA)(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT) = NULL;
 static HINSTANCE WINAPI Seam_ShellExecuteA(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR params, LPCSTR dir, INT show)
 {
-    s.launches.push_back({owner, Text(verb), Text(file), Text(params), Text(dir), show});
-    if (s.shellError)
-        SetLastError(s.shellError);
-    return reinterpret_cast<HINSTANCE>(s.shellResult);
+    state.launches.push_back({owner, Text(verb), Text(file), Text(params), Text(dir), show});
+    if (state.shellError)
+        SetLastError(state.shellError);
+    return reinterpret_cast<HINSTANCE>(state.shellResult);
 }
 
 static BOOL(WINAPI* Real_PlaySoundA)(LPCSTR, HMODULE, DWORD) = NULL;
 static BOOL WINAPI Seam_PlaySoundA(LPCSTR sound, HMODULE, DWORD flags)
 {
-    s.sounds.push_back({Text(sound), flags});
-    return s.playResult;
+    state.sounds.push_back({Text(sound), flags});
+    return state.playResult;
 }
 
 static BOOL(WINAPI* Real_GetOpenFileNameW)(LPOPENFILENAMEW) = NULL;
 static BOOL WINAPI Seam_GetOpenFileNameW(LPOPENFILENAMEW request)
 {
     Count("GetOpenFileNameW");
-    return s.openDialog ? s.openDialog(request) : FALSE;
+    return state.openDialog ? state.openDialog(request) : FALSE;
 }
 
 static UINT_PTR(WINAPI* Real_SHAppBarMessage)(DWORD, PAPPBARDATA) = NULL;
 static UINT_PTR WINAPI Seam_SHAppBarMessage(DWORD message, PAPPBARDATA data)
 {
-    s.appBarCalls.push_back({message, *data});
-    return s.appBar ? s.appBar(message, data) : Real_SHAppBarMessage(message, data);
+    state.appBarCalls.push_back({message, *data});
+    return state.appBar ? state.appBar(message, data) : Real_SHAppBarMessage(message, data);
 }
 
 static DWORD_PTR(WINAPI* Real_SHGetFileInfoA)(LPCSTR, DWORD, SHFILEINFOA*, UINT, UINT) = NULL;
@@ -265,10 +252,10 @@ static DWORD_PTR WINAPI Seam_SHGetFileInfoA(LPCSTR path, DWORD attributes, SHFIL
 {
     {
         std::lock_guard<std::mutex> hold(s_lock);
-        s.fileInfoCalls.push_back({Text(path), flags});
+        state.fileInfoCalls.push_back({Text(path), flags});
     }
-    if (!s.slowPath.empty() && path && strstr(path, s.slowPath.c_str()))
-        Sleep(s.slowMs);
+    if (!state.slowPath.empty() && path && strstr(path, state.slowPath.c_str()))
+        Sleep(state.slowMs);
     return Real_SHGetFileInfoA(path, attributes, info, size, flags);
 }
 
@@ -276,7 +263,7 @@ static HRESULT(WINAPI* Real_CoInitializeEx)(LPVOID, DWORD) = NULL;
 static HRESULT WINAPI Seam_CoInitializeEx(LPVOID reserved, DWORD flags)
 {
     Count("CoInitializeEx");
-    s.comFlags = flags;
+    state.comFlags = flags;
     return Real_CoInitializeEx(reserved, flags);
 }
 
@@ -290,9 +277,9 @@ static void WINAPI Seam_CoUninitialize()
 static BOOL(WINAPI* Real_IsWow64Process)(HANDLE, PBOOL) = NULL;
 static BOOL WINAPI Seam_IsWow64Process(HANDLE process, PBOOL wow64)
 {
-    if (s.wow64 < 0)
+    if (state.wow64 < 0)
         return Real_IsWow64Process(process, wow64);
-    *wow64 = s.wow64;
+    *wow64 = state.wow64;
     return TRUE;
 }
 
@@ -398,7 +385,8 @@ void Install()
 void Reset()
 {
     std::lock_guard<std::mutex> hold(s_lock);
-    s = State();
+    s = Private();
+    state = State();
 }
 
 void Fail(const char* call, int nth, DWORD error, int times)
@@ -415,27 +403,12 @@ int Calls(const char* call)
     return Count(call, 0);
 }
 
-std::vector<Box>& Boxes()
-{
-    return s.boxes;
-}
-
 std::vector<std::string> BoxTexts()
 {
     std::vector<std::string> texts;
-    for (const Box& box : s.boxes)
+    for (const Box& box : state.boxes)
         texts.push_back(box.text);
     return texts;
-}
-
-void AnswerBoxes(std::vector<int> answers)
-{
-    s.answers = std::move(answers);
-}
-
-void OnBox(std::function<void(const Box&)> action)
-{
-    s.onBox = std::move(action);
 }
 
 void SetLocalTime(WORD hour, WORD minute, WORD second)
@@ -446,86 +419,9 @@ void SetLocalTime(WORD hour, WORD minute, WORD second)
     s.time.wSecond = second;
 }
 
-std::vector<Launch>& Launches()
-{
-    return s.launches;
-}
-
-void SetShellResult(UINT_PTR result, DWORD error)
-{
-    s.shellResult = result;
-    s.shellError = error;
-}
-
-std::vector<Sound>& Sounds()
-{
-    return s.sounds;
-}
-
-void SetPlayResult(BOOL result)
-{
-    s.playResult = result;
-}
-
-void OnOpenDialog(std::function<BOOL(OPENFILENAMEW*)> answer)
-{
-    s.openDialog = std::move(answer);
-}
-
-int OpenDialogs()
-{
-    return Count("GetOpenFileNameW", 0);
-}
-
-std::vector<AppBarCall>& AppBarCalls()
-{
-    return s.appBarCalls;
-}
-
-void OnAppBar(std::function<UINT_PTR(DWORD, APPBARDATA*)> answer)
-{
-    s.appBar = std::move(answer);
-}
-
-void SetWow64(bool wow64)
-{
-    s.wow64 = wow64;
-}
-
-void SlowShell(const std::string& pathPart, DWORD ms)
-{
-    s.slowPath = pathPart;
-    s.slowMs = ms;
-}
-
-std::vector<FileInfoCall>& FileInfoCalls()
-{
-    return s.fileInfoCalls;
-}
-
-int ComStarts()
-{
-    return Count("CoInitializeEx", 0);
-}
-
-int ComEnds()
-{
-    return Count("CoUninitialize", 0);
-}
-
-DWORD ComFlags()
-{
-    return s.comFlags;
-}
-
 void ShortWrite(int nth)
 {
     s.shortWrite = Count("WriteFile", 0) + nth;
-}
-
-void SetWindowsDirectory(const char* dir)
-{
-    s.windowsDir = dir;
 }
 
 int LiveMenus()

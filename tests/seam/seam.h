@@ -17,14 +17,15 @@ namespace seam {
 
 // Patches the import table once; later calls do nothing.
 void Install();
-// Forgets every failure, box, answer, capture and the set time.
+// Forgets every failure and count, the state and the set time.
 void Reset();
 
 // Makes calls `nth` to `nth + times - 1` of `call` (counted from now, by
 // its import name: "CreateFileW") fail with `error` as the last error.
 // The call must be one the seam knows; an unknown name fails the test.
 void Fail(const char* call, int nth = 1, DWORD error = ERROR_ACCESS_DENIED, int times = 1);
-// The calls of `call` made since the last Reset.
+// The calls of `call` made since the last Reset: of a failable one, or of
+// CoInitializeEx, CoUninitialize or GetOpenFileNameW.
 int Calls(const char* call);
 
 struct Box {
@@ -34,70 +35,66 @@ struct Box {
     // A quit message was waiting: a real box would have ended at once.
     bool quitPending;
 };
-std::vector<Box>& Boxes();
-std::vector<std::string> BoxTexts();
-// Answers for the next boxes, in order; once used up, a box gets IDOK or,
-// with MB_YESNO, IDYES.
-void AnswerBoxes(std::vector<int> answers);
-// Runs while a box is "up": what the box's message loop would dispatch.
-void OnBox(std::function<void(const Box&)> action);
-
-// GetLocalTime gives this time from now on.
-void SetLocalTime(WORD hour, WORD minute, WORD second = 0);
-
 struct Launch {
     HWND owner;
     std::string verb, file, params, dir;
     int show;
 };
-std::vector<Launch>& Launches();
-// What ShellExecuteA returns from now on (42, success, until set), and the
-// last error it leaves when `error` is not 0.
-void SetShellResult(UINT_PTR result, DWORD error = 0);
-
 struct Sound {
     std::string path;
     DWORD flags;
 };
-std::vector<Sound>& Sounds();
-// What PlaySoundA returns from now on (TRUE until set).
-void SetPlayResult(BOOL result);
-
-// Answers the Open dialog; without it, the dialog is cancelled.
-void OnOpenDialog(std::function<BOOL(OPENFILENAMEW*)> answer);
-int OpenDialogs();
-
-// The desktop toolbar requests, in order; they reach the real shell unless
-// an answer is set.
 struct AppBarCall {
     DWORD message;
     APPBARDATA data;
 };
-std::vector<AppBarCall>& AppBarCalls();
-void OnAppBar(std::function<UINT_PTR(DWORD, APPBARDATA*)> answer);
-
-// IsWow64Process, as the program looks it up: answers `wow64` when set.
-void SetWow64(bool wow64);
-// What the shell was asked of SHGetFileInfoA, from any thread (read them
-// once that thread is done); it answers after `ms` for a path containing
-// `pathPart`, as for a sleeping drive.
 struct FileInfoCall {
     std::string path;
     UINT flags;
 };
-std::vector<FileInfoCall>& FileInfoCalls();
-void SlowShell(const std::string& pathPart, DWORD ms);
-// COM starts and ends asked for through the lazily loaded ole32, and the
-// flags of the last start.
-int ComStarts();
-int ComEnds();
-DWORD ComFlags();
 
+// What the replaced calls were asked, and how they answer, until the next
+// Reset. The bar's icon threads add to fileInfoCalls: read it once they are
+// done.
+struct State {
+    // Message boxes, none of them shown. A box takes the next of `answers`;
+    // once they are used up, IDOK or, with MB_YESNO, IDYES. While it is "up",
+    // onBox runs: what the box's message loop would dispatch.
+    std::vector<Box> boxes;
+    std::vector<int> answers;
+    std::function<void(const Box&)> onBox;
+    // ShellExecuteA returns shellResult, and leaves shellError as the last
+    // error when that is not 0.
+    std::vector<Launch> launches;
+    UINT_PTR shellResult = 42;
+    DWORD shellError = 0;
+    std::vector<Sound> sounds;
+    BOOL playResult = TRUE;
+    // Answers the Open dialog; without it, the dialog is cancelled.
+    std::function<BOOL(OPENFILENAMEW*)> openDialog;
+    // The desktop toolbar requests reach the real shell unless appBar
+    // answers them.
+    std::vector<AppBarCall> appBarCalls;
+    std::function<UINT_PTR(DWORD, APPBARDATA*)> appBar;
+    // IsWow64Process, as the program looks it up, answers this when not -1.
+    int wow64 = -1;
+    DWORD comFlags = 0;  // of the last CoInitializeEx
+    // SHGetFileInfoA answers after slowMs for a path containing slowPath,
+    // as for a sleeping drive.
+    std::vector<FileInfoCall> fileInfoCalls;
+    std::string slowPath;
+    DWORD slowMs = 0;
+    // GetWindowsDirectoryA gives this when it is not empty.
+    std::string windowsDir;
+};
+extern State state;
+
+std::vector<std::string> BoxTexts();
+// GetLocalTime gives this time from now on.
+void SetLocalTime(WORD hour, WORD minute, WORD second = 0);
 // WriteFile call `nth` from now writes half of what it is given and succeeds,
 // as on a full disk.
 void ShortWrite(int nth = 1);
-// GetWindowsDirectoryA gives `dir` from now on, as the real one would.
-void SetWindowsDirectory(const char* dir);
 // The menus made with CreateMenu since the last Reset that still exist.
 int LiveMenus();
 

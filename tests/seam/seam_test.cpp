@@ -16,7 +16,7 @@ TEST_F(SeamTest, AFailedCallFailsOnceAtItsTurnWithItsError)
 
 TEST_F(SeamTest, ABoxIsRecordedAndAnsweredWithoutShowing)
 {
-    seam::AnswerBoxes({IDNO});
+    seam::state.answers = {IDNO};
     EXPECT_EQ(IDNO, MessageBoxA(NULL, "first", "T", MB_YESNO));
     EXPECT_EQ(IDOK, MessageBoxA(NULL, "second", "T", MB_OK));
     EXPECT_EQ((std::vector<std::string>{"first", "second"}), seam::BoxTexts());

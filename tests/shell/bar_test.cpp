@@ -33,7 +33,7 @@ TEST_F(BarTest, TheBarSpansTheTopOfTheScreenAndShownStartsTheClockAndTheHook)
     ShowWindow(g_hwndBar, SW_RESTORE);
     EXPECT_EQ(seam::Calls("SetWindowsHookExA"), 1) << "a second show keeps the one hook";
     EXPECT_TRUE(KillTimer(g_hwndBar, CLOCK_TIMER_ID));
-    EXPECT_TRUE(seam::Boxes().empty());
+    EXPECT_TRUE(seam::state.boxes.empty());
 
     // The icon's sizes in 32 bits, 256 (0) the largest, and a version block.
     HRSRC group = FindResourceA(g_hInstance, MAKEINTRESOURCEA(IDI_TOLVEX), MAKEINTRESOURCEA(14));  // RT_GROUP_ICON
@@ -82,7 +82,7 @@ TEST_F(BarTest, TheClockWaitsForTheNextMinuteAndIsRefreshedWhenItMayBeWrong)
         Send(c.message, c.wParam);
         EXPECT_EQ(ClockText(), c.refreshes ? "2:45 PM" : "9:05 AM");
     }
-    EXPECT_TRUE(seam::Boxes().empty());
+    EXPECT_TRUE(seam::state.boxes.empty());
     DeleteMenu(GetMenu(g_hwndBar), IDM_CLOCK, MF_BYCOMMAND);
     Send(WM_TIMER, CLOCK_TIMER_ID);
     EXPECT_EQ(seam::BoxTexts(), std::vector<std::string>{"Error modifying time!"});
@@ -113,13 +113,13 @@ TEST_P(BarEndTest, ExitCloseAndSessionEndAllSaveAndEnd)
     const Bytes settings = MemorySettings();
     End(message);
     EXPECT_TRUE(QuitPosted());
-    EXPECT_TRUE(seam::Boxes().empty());
+    EXPECT_TRUE(seam::state.boxes.empty());
     EXPECT_EQ(SavedSettings(), settings);
     EXPECT_FALSE(IsWindow(bar));
     EXPECT_FALSE(g_hHook);
-    ASSERT_FALSE(seam::AppBarCalls().empty());
-    EXPECT_EQ(seam::AppBarCalls().back().message, DWORD(ABM_REMOVE));
-    EXPECT_EQ(seam::ComEnds(), 1);
+    ASSERT_FALSE(seam::state.appBarCalls.empty());
+    EXPECT_EQ(seam::state.appBarCalls.back().message, DWORD(ABM_REMOVE));
+    EXPECT_EQ(seam::Calls("CoUninitialize"), 1);
     EXPECT_FALSE(g_menuHead);
     EXPECT_EQ(seam::LiveHeapBlocks(), blocks);
     WNDCLASSA cls;  // Wine writes to it even when the caller only asks
@@ -138,14 +138,14 @@ TEST_P(BarEndTest, AFailedSaveIsSeenAndASecondCloseFindsTheExitUnderWay)
     seam::Fail("CreateFileW");
     bool quitUnderWarning = true;
     int settingsSavesUnderWarning = -1;
-    seam::OnBox([&](const seam::Box&) {
+    seam::state.onBox = [&](const seam::Box&) {
         Send(WM_CLOSE);
         quitUnderWarning = QuitPosted();
         settingsSavesUnderWarning = seam::Calls("RegSetValueExA");
-    });
+    };
     End(GetParam());
     ASSERT_EQ(seam::BoxTexts(), std::vector<std::string>{"Could not open APPS.TX for write.\nPlease check the file."});
-    EXPECT_FALSE(seam::Boxes()[0].quitPending);
+    EXPECT_FALSE(seam::state.boxes[0].quitPending);
     EXPECT_FALSE(quitUnderWarning);
     EXPECT_EQ(settingsSavesUnderWarning, 1);
     EXPECT_EQ(seam::Calls("CreateFileW"), 1) << "one save, not a second under the box";
@@ -198,7 +198,7 @@ TEST_F(BarTest, ABarThatCannotBeMadeAgainEndsTheProgramWithoutLosingAnything)
     ASSERT_EQ(seam::BoxTexts(),
               std::vector<std::string>{"Could not create the bar for the new display.\n"
                                        "Tolvex will save the menus and settings and close."});
-    EXPECT_EQ(seam::Boxes()[0].owner, nullptr);
+    EXPECT_EQ(seam::state.boxes[0].owner, nullptr);
     EXPECT_TRUE(QuitPosted());
     EXPECT_TRUE(FileExists("apps.tx"));
 }
@@ -235,10 +235,10 @@ TEST_F(BarTest, ADisplayChangeOrACloseWaitsForTheOpenDialog)
             EXPECT_EQ(g_hHook, hook);
             Send(WM_TIMER, CLOCK_TIMER_ID);  // a stale clock item would warn
             Send(WM_COMMAND, 201);
-            ASSERT_EQ(seam::Launches().size(), 1u);
-            EXPECT_EQ(seam::Launches()[0].file, "c:\\g.exe");
+            ASSERT_EQ(seam::state.launches.size(), 1u);
+            EXPECT_EQ(seam::state.launches[0].file, "c:\\g.exe");
             EXPECT_TRUE(KillTimer(g_hwndBar, CLOCK_TIMER_ID));
-            EXPECT_TRUE(seam::Boxes().empty());
+            EXPECT_TRUE(seam::state.boxes.empty());
             ClearBarMenus();
             FreeAllMenus();
             TearDownBar();
@@ -253,27 +253,27 @@ TEST_F(BarTest, ADisplayChangeOrACloseWaitsForTheOpenDialog)
 TEST_F(BarTest, AFatalErrorRemovesTheBarAndSavesNothing)
 {
     bool barAtRemoval = false;
-    seam::OnAppBar([&](DWORD message, APPBARDATA* data) -> UINT_PTR {
+    seam::state.appBar = [&](DWORD message, APPBARDATA* data) -> UINT_PTR {
         if (message == ABM_REMOVE)
             barAtRemoval = IsWindow(data->hWnd) != 0;
         return TRUE;
-    });
+    };
     bool quitUnderBox = true;
     int code = seam::RunToExit([&] {
         StartBarOver();
         seam::Fail("CreateMenu");
-        seam::OnBox([&](const seam::Box&) {
+        seam::state.onBox = [&](const seam::Box&) {
             Send(WM_CLOSE);
             Send(WM_ENDSESSION, TRUE);
             quitUnderBox = QuitPosted();
-        });
+        };
         BuildBarMenus();  // as after Edit Menus' OK
     });
     EXPECT_EQ(code, 0);
     EXPECT_FALSE(quitUnderBox);
     ASSERT_EQ(seam::BoxTexts(), std::vector<std::string>{"Could not create menus!"});
-    EXPECT_EQ(seam::Boxes()[0].owner, nullptr);
-    EXPECT_EQ(seam::AppBarCalls().back().message, DWORD(ABM_REMOVE));
+    EXPECT_EQ(seam::state.boxes[0].owner, nullptr);
+    EXPECT_EQ(seam::state.appBarCalls.back().message, DWORD(ABM_REMOVE));
     EXPECT_TRUE(barAtRemoval) << "the toolbar outlived its window";
     EXPECT_FALSE(FileExists("apps.tx"));
     EXPECT_EQ(seam::Calls("RegSetValueExA"), 0);
@@ -284,7 +284,7 @@ TEST_F(BarTest, TheBarIsADesktopToolbarOnTheTopEdgeWhileItStaysOnTop)
     const int cx = GetSystemMetrics(SM_CXSCREEN);
     int taken = 30;  // by another toolbar
     int refusals = 0;
-    seam::OnAppBar([&](DWORD message, APPBARDATA* data) -> UINT_PTR {
+    seam::state.appBar = [&](DWORD message, APPBARDATA* data) -> UINT_PTR {
         if (message == ABM_QUERYPOS)
             data->rc.top = taken;
         if (message == ABM_NEW && refusals > 0) {
@@ -292,13 +292,13 @@ TEST_F(BarTest, TheBarIsADesktopToolbarOnTheTopEdgeWhileItStaysOnTop)
             return FALSE;
         }
         return TRUE;
-    });
+    };
     size_t from = 0;
     auto calls = [&from] {  // since the last look
         static const char* const names[] = {"new", "remove", "query", "set", "", "", "activate", "", "", "moved"};
         std::ostringstream out;
-        for (; from < seam::AppBarCalls().size(); from++) {
-            const seam::AppBarCall& c = seam::AppBarCalls()[from];
+        for (; from < seam::state.appBarCalls.size(); from++) {
+            const seam::AppBarCall& c = seam::state.appBarCalls[from];
             out << " " << names[c.message] << (c.data.hWnd == g_hwndBar ? "" : "(old)");
             if (c.message == ABM_NEW)
                 out << ":" << c.data.uCallbackMessage;
@@ -370,7 +370,7 @@ TEST_F(BarTest, TheOptionsDialogStoresWhatItShowsAndMovesTheBarOnlyOnAChange)
         StartBarOver({});
         HHOOK hook = g_hHook;
         EXPECT_EQ(hook != NULL, c.onTop != 0);
-        EXPECT_EQ(seam::AppBarCalls().empty(), c.onTop == 0);
+        EXPECT_EQ(seam::state.appBarCalls.empty(), c.onTop == 0);
         int moves = seam::Calls("SetWindowPos");
         RunFromBar(IDM_OPTIONS, "Tolvex Options", [&](HWND dialog) {
             CheckDlgButton(dialog, IDC_STAYONTOP, c.boxOnTop);
@@ -392,7 +392,7 @@ TEST_F(BarTest, TheOptionsDialogStoresWhatItShowsAndMovesTheBarOnlyOnAChange)
         EXPECT_EQ(g_hHook != NULL, c.onTopAfter && !c.hookRefused);
         EXPECT_EQ((GetWindowLongA(g_hwndBar, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0, c.onTopAfter != 0);
         DWORD registration = ABM_REMOVE;
-        for (const seam::AppBarCall& call : seam::AppBarCalls())
+        for (const seam::AppBarCall& call : seam::state.appBarCalls)
             if (call.message == ABM_NEW || call.message == ABM_REMOVE)
                 registration = call.message;
         EXPECT_EQ(registration, c.onTopAfter ? DWORD(ABM_NEW) : DWORD(ABM_REMOVE));
@@ -408,12 +408,12 @@ TEST_F(BarTest, TheOptionsDialogTestsAndFindsTheChimeAndTheAboutBoxWaitsForOk)
     StartBarOver({});
     const std::string chime = Folder() + "chime.wav";
     WriteFileBytes(chime, Bytes(64, 0));
-    seam::OnOpenDialog([&](OPENFILENAMEW* request) {
+    seam::state.openDialog = [&](OPENFILENAMEW* request) {
         EXPECT_EQ(std::wstring(request->lpstrTitle), L"Find WAV File...");
         EXPECT_EQ(std::wstring(request->lpstrFilter), L"WAV Files");
         MultiByteToWideChar(CP_ACP, 0, chime.c_str(), -1, request->lpstrFile, static_cast<int>(request->nMaxFile));
         return TRUE;
-    });
+    };
     std::vector<std::string> shown;
     bool aboutStays = false;  // on Esc, with Enter as OK
     {
@@ -441,8 +441,8 @@ TEST_F(BarTest, TheOptionsDialogTestsAndFindsTheChimeAndTheAboutBoxWaitsForOk)
     }
     EXPECT_EQ(shown, (std::vector<std::string>{"1", "0", "", "1000", chime, "1"}));
     EXPECT_EQ(seam::BoxTexts(), std::vector<std::string>{"Please enter a WAV filename."});
-    ASSERT_EQ(seam::Sounds().size(), 1u);
-    EXPECT_EQ(seam::Sounds()[0].path, chime);
+    ASSERT_EQ(seam::state.sounds.size(), 1u);
+    EXPECT_EQ(seam::state.sounds[0].path, chime);
     EXPECT_EQ(g_userVars.chime, 1);
     EXPECT_EQ(std::string(g_userVars.wavPath), chime);
     EXPECT_EQ(seam::Calls("RegSetValueExA"), 0);

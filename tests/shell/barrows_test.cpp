@@ -32,7 +32,7 @@ protected:
 
 TEST_F(BarRowsTest, MenusThatDoNotFitAcrossGetARowMoreAndTheStripFollows)
 {
-    seam::OnAppBar([](DWORD, APPBARDATA*) -> UINT_PTR { return TRUE; });
+    seam::state.appBar = [](DWORD, APPBARDATA*) -> UINT_PTR { return TRUE; };
     StartBarOver({{"&Tools", {"a"}}, {"&Games", {"b"}}});
     LONG oneRow = Height();
     ExpectAllItemsShown();
@@ -50,7 +50,7 @@ TEST_F(BarRowsTest, MenusThatDoNotFitAcrossGetARowMoreAndTheStripFollows)
     EXPECT_GT(Height(), oneRow + oneRow / 2);
     ExpectAllItemsShown();
     const APPBARDATA* strip = NULL;
-    for (const seam::AppBarCall& call : seam::AppBarCalls())
+    for (const seam::AppBarCall& call : seam::state.appBarCalls)
         if (call.message == ABM_SETPOS)
             strip = &call.data;
     ASSERT_TRUE(strip);

@@ -68,18 +68,18 @@ TEST_F(EntryMenuTest, EachChoiceActsOnTheEntryRightClicked)
         s_key = static_cast<WPARAM>(c.key);
         SetTimer(NULL, 0, 20, RightClickAndChoose);
         PostMessageA(g_hwndBar, WM_HOTKEY, 1, 0);
-        for (int i = 0; i < 500 && !edited && seam::Launches().empty(); i++) {
+        for (int i = 0; i < 500 && !edited && seam::state.launches.empty(); i++) {
             MsgWaitForMultipleObjects(0, NULL, FALSE, 10, QS_ALLINPUT);
             Pump();
         }
         if (c.verb) {
-            ASSERT_EQ(1u, seam::Launches().size());
-            EXPECT_EQ(c.verb, seam::Launches()[0].verb);
-            EXPECT_EQ(c.file, seam::Launches()[0].file);
-            EXPECT_EQ(c.params, seam::Launches()[0].params);
+            ASSERT_EQ(1u, seam::state.launches.size());
+            EXPECT_EQ(c.verb, seam::state.launches[0].verb);
+            EXPECT_EQ(c.file, seam::state.launches[0].file);
+            EXPECT_EQ(c.params, seam::state.launches[0].params);
         } else {
             EXPECT_TRUE(edited);
-            EXPECT_TRUE(seam::Launches().empty());
+            EXPECT_TRUE(seam::state.launches.empty());
         }
         ClearBarMenus();
         TearDownBar();

@@ -89,7 +89,7 @@ TEST_F(BarTest, LongUseHoldsNoMoreThanTheFirstRoundDid)
         EXPECT_EQ(Held(), first);
     }
     EXPECT_TRUE(script.Done());
-    EXPECT_TRUE(seam::Boxes().empty());
+    EXPECT_TRUE(seam::state.boxes.empty());
     EXPECT_EQ(GetMenuItemCount(GetMenu(g_hwndBar)), 6);
     EXPECT_EQ(ClockText(), "10:30 AM");
 }

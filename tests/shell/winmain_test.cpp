@@ -42,9 +42,9 @@ protected:
 TEST_F(WinMainTest, AFirstRunStartsInOrderAndExitSavesEverythingThenEndsWithZero)
 {
     bool settingsFirst = false;
-    seam::OnBox([&](const seam::Box&) {  // the first-run box
+    seam::state.onBox = [&](const seam::Box&) {  // the first-run box
         settingsFirst = seam::Calls("RegisterClassA") == 0 && seam::Calls("CreateFileW") == 0;
-    });
+    };
     bool running = false;
     LONG exStyle = 0;
     ExitWhenRunning([&] {
@@ -54,11 +54,11 @@ TEST_F(WinMainTest, AFirstRunStartsInOrderAndExitSavesEverythingThenEndsWithZero
     EXPECT_EQ(Run(), 0);
     EXPECT_TRUE(running);
     EXPECT_EQ(exStyle, 0x88 | WS_EX_ACCEPTFILES) << "the system's version gives the tool-window style";
-    ASSERT_EQ(seam::Boxes().size(), 1u);
+    ASSERT_EQ(seam::state.boxes.size(), 1u);
     EXPECT_TRUE(settingsFirst);
-    EXPECT_EQ(
-        seam::Boxes()[0].text.rfind("Thanks for trying Tolvex!  If you find\nany bugs, please report them to\r\n", 0),
-        0u);
+    EXPECT_EQ(seam::state.boxes[0].text.rfind(
+                  "Thanks for trying Tolvex!  If you find\nany bugs, please report them to\r\n", 0),
+              0u);
 
     EXPECT_EQ(ReadFileBytes("apps.tx").size(), 1028u);
     EXPECT_EQ(SavedSettings(), MemorySettings());
@@ -81,7 +81,7 @@ TEST_F(WinMainTest, NoClassOrNoWindowEndsQuietly)
         PresetSettings();
         seam::Fail(call);
         EXPECT_EQ(Run(), 0);
-        EXPECT_TRUE(seam::Boxes().empty());
+        EXPECT_TRUE(seam::state.boxes.empty());
         EXPECT_FALSE(FileExists("apps.tx"));
         FreeAllMenus();
         UnregisterClassA(BAR_CLASS_NAME, g_hInstance);
@@ -94,7 +94,7 @@ TEST_F(WinMainTest, AnOldDataFileEndsStartUpWithoutABarOrASave)
     WriteFileBytes("apps.tx", image);
     PresetSettings();
     bool barUnderBox = true;
-    seam::OnBox([&](const seam::Box&) { barUnderBox = FindWindowA(BAR_CLASS_NAME, NULL) != NULL; });
+    seam::state.onBox = [&](const seam::Box&) { barUnderBox = FindWindowA(BAR_CLASS_NAME, NULL) != NULL; };
     EXPECT_EQ(seam::RunToExit([] { Run(); }), 0);
     EXPECT_EQ(seam::BoxTexts(),
               std::vector<std::string>{"Old data file found.  Please\ndelete it and restart Tolvex."});
@@ -120,11 +120,11 @@ TEST_F(WinMainTest, TheSessionsEndUnderAnOpenDialogSavesAtOnceAndFreesNothing)
             // shell is not told: it would keep the strip of a process that
             // ended under a test.
             int blocks = -1;
-            seam::OnAppBar([&blocks](DWORD message, APPBARDATA*) -> UINT_PTR {
+            seam::state.appBar = [&blocks](DWORD message, APPBARDATA*) -> UINT_PTR {
                 if (message == ABM_REMOVE && (seam::LiveHeapBlocks() != blocks || !g_menuHead))
                     ExitProcess(3);  // something was freed
                 return TRUE;
-            });
+            };
             StartBarOver();
             blocks = seam::LiveHeapBlocks();
             RunFromBar(IDM_ABOUT, "About Tolvex", [](HWND) { Send(WM_ENDSESSION, TRUE); });

@@ -80,12 +80,12 @@ protected:
         bool existed = FileExists("apps.tx");
         Bytes before = ReadFileBytes("apps.tx");
         g_fatalErrorBegun = false;
-        seam::Boxes().clear();
+        seam::state.boxes.clear();
         EXPECT_EQ(0, seam::RunToExit(LoadMenuList));
         reads_ = seam::Calls("ReadFile");
         allocs_ = seam::Calls("HeapAlloc");
-        ASSERT_EQ(1u, seam::Boxes().size());
-        const seam::Box& box = seam::Boxes()[0];
+        ASSERT_EQ(1u, seam::state.boxes.size());
+        const seam::Box& box = seam::state.boxes[0];
         EXPECT_EQ(text, box.text);
         EXPECT_EQ("Fatal Tolvex Error", box.caption);
         EXPECT_EQ(HWND(NULL), box.owner);
@@ -142,7 +142,7 @@ TEST_F(DataFileTest, OnlyAMissingFileGivesTheDefaultsAndAFailedReadIsNoEnd)
         } else {
             LoadMenuList();
             EXPECT_EQ(DEFAULTS, DescribeMenus());
-            EXPECT_TRUE(seam::Boxes().empty());
+            EXPECT_TRUE(seam::state.boxes.empty());
             EXPECT_EQ(c.image, ReadFileBytes("apps.tx"));
         }
         holder.reset();
@@ -204,12 +204,12 @@ TEST_F(DataFileTest, TheDefaultGamesAreInTheWindowsDirectory)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.dir);
         seam::Reset();
-        seam::SetWindowsDirectory(c.dir.c_str());
+        seam::state.windowsDir = c.dir;
         if (c.fails)
             seam::Fail("GetWindowsDirectoryA", 1, ERROR_ACCESS_DENIED, 2);
         LoadMenuList();
         EXPECT_EQ(c.game, g_menuHead->next->firstApp->path);
-        EXPECT_TRUE(seam::Boxes().empty());
+        EXPECT_TRUE(seam::state.boxes.empty());
         FreeAllMenus();
     }
 }
@@ -247,7 +247,7 @@ TEST_F(DataFileTest, AFailedSaveLeavesTheOldFileWholeAndSaysSo)
         EXPECT_EQ(old, ReadFileBytes("apps.tx"));
         EXPECT_EQ(c.leftover, FileExists("apps.tx.tmp"));
         ASSERT_EQ(std::vector<std::string>{WRITE_TEXT}, seam::BoxTexts());
-        EXPECT_EQ("Tolvex", seam::Boxes()[0].caption);
+        EXPECT_EQ("Tolvex", seam::state.boxes[0].caption);
         EXPECT_EQ(c.replaces, seam::Calls("MoveFileExW"));
         Holder closed("apps.tx");
         EXPECT_EQ(made, DescribeMenus());
@@ -276,7 +276,7 @@ TEST_F(DataFileTest, ASaveGoesThroughALeftoverCopyAndAMomentaryHold)
         SaveMenuList();
         WaitForSingleObject(release, INFINITE);
         CloseHandle(release);
-        EXPECT_TRUE(seam::Boxes().empty());
+        EXPECT_TRUE(seam::state.boxes.empty());
         EXPECT_FALSE(FileExists("apps.tx.tmp"));
         EXPECT_EQ(Image({{"New", {"a"}}, {"Other", EntryNames()}}), ReadFileBytes("apps.tx"));
         EXPECT_EQ(held, seam::Calls("MoveFileExW") > 1);

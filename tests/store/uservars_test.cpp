@@ -32,8 +32,8 @@ TEST_F(UserVarsTest, AFirstRunGreetsOnceAndWritesTheDefaults)
             RegCloseKey(key);
         g_userVars = UserVars{};
         LoadUserVars();
-        ASSERT_EQ(1u, seam::Boxes().size());
-        const seam::Box& box = seam::Boxes()[0];
+        ASSERT_EQ(1u, seam::state.boxes.size());
+        const seam::Box& box = seam::state.boxes[0];
         EXPECT_EQ(FIRST_RUN_TEXT, box.text);
         EXPECT_EQ("Tolvex", box.caption);
         EXPECT_EQ(HWND(NULL), box.owner);
@@ -47,7 +47,7 @@ TEST_F(UserVarsTest, AStoredRecordIsTakenWhole)
     StoreSettings(SettingsRecord(0, 7, 12345, "c:\\chime.wav"));
     int writes = seam::Calls("RegSetValueExA");
     LoadUserVars();
-    EXPECT_TRUE(seam::Boxes().empty());
+    EXPECT_TRUE(seam::state.boxes.empty());
     EXPECT_EQ(0, g_userVars.stayOnTop);
     EXPECT_EQ(7, g_userVars.chime);
     EXPECT_EQ(12345, g_userVars.reserved);
@@ -70,8 +70,8 @@ TEST_F(UserVarsTest, AValueOfAnyOtherSizeOrTypeIsReplacedByTheDefaults)
         StoreSettings(Bytes(c.size, 'A'), c.type);
         LoadUserVars();
         ASSERT_EQ((std::vector<std::string>{CORRUPT_TEXT, FIRST_RUN_TEXT}), seam::BoxTexts());
-        EXPECT_EQ(HWND(NULL), seam::Boxes()[0].owner);
-        EXPECT_EQ(UINT(MB_ICONWARNING), seam::Boxes()[0].type);
+        EXPECT_EQ(HWND(NULL), seam::state.boxes[0].owner);
+        EXPECT_EQ(UINT(MB_ICONWARNING), seam::state.boxes[0].type);
         ExpectDefaults();
     }
 }
@@ -81,7 +81,7 @@ TEST_F(UserVarsTest, WithoutAccessToTheKeyNothingIsShownOrWritten)
     seam::Fail("RegCreateKeyExA", 1, ERROR_ACCESS_DENIED, 2);
     LoadUserVars();
     SaveUserVars();
-    EXPECT_TRUE(seam::Boxes().empty());
+    EXPECT_TRUE(seam::state.boxes.empty());
     EXPECT_EQ(1, g_userVars.stayOnTop);
     EXPECT_EQ(0, g_userVars.chime);
     EXPECT_EQ(0, g_userVars.reserved);
@@ -106,7 +106,7 @@ TEST_F(UserVarsTest, SaveWritesTheRecordAndAFailedWriteIsNotReported)
     seam::Fail("RegSetValueExA");
     SaveUserVars();
     EXPECT_EQ(saved, ReadSettings());
-    EXPECT_EQ(1u, seam::Boxes().size());
+    EXPECT_EQ(1u, seam::state.boxes.size());
 }
 
 }  // namespace
