@@ -37,15 +37,6 @@ protected:
         return PeekMessageA(&msg, NULL, WM_QUIT, WM_QUIT, PM_NOREMOVE) != 0;
     }
 
-    // The settings record in the registry, empty when there is none.
-    static Bytes SavedSettings()
-    {
-        BYTE data[512];
-        DWORD size = sizeof data;
-        if (RegGetValueA(HKEY_CURRENT_USER, "Software\\Tolvex", "User_Vars", RRF_RT_REG_BINARY, NULL, data, &size))
-            return {};
-        return Bytes(data, data + size);
-    }
     static Bytes MemorySettings()
     {
         const BYTE* data = reinterpret_cast<const BYTE*>(&g_userVars);

@@ -114,7 +114,7 @@ TEST_P(BarEndTest, ExitCloseAndSessionEndAllSaveAndEnd)
     End(message);
     EXPECT_TRUE(QuitPosted());
     EXPECT_TRUE(seam::state.boxes.empty());
-    EXPECT_EQ(SavedSettings(), settings);
+    EXPECT_EQ(ReadSettings(), settings);
     EXPECT_FALSE(IsWindow(bar));
     EXPECT_FALSE(g_hHook);
     ASSERT_FALSE(seam::state.appBarCalls.empty());
@@ -187,7 +187,7 @@ TEST_F(BarTest, AnExitRequestEndsOptionsAsTheirCancelAndTheSettingsAreSaved)
     });
     EXPECT_TRUE(QuitPosted());
     EXPECT_EQ(1, g_userVars.stayOnTop);
-    EXPECT_EQ(MemorySettings(), SavedSettings());
+    EXPECT_EQ(MemorySettings(), ReadSettings());
 }
 
 TEST_F(BarTest, ABarThatCannotBeMadeAgainEndsTheProgramWithoutLosingAnything)

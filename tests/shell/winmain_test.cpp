@@ -34,8 +34,7 @@ protected:
     static inline std::function<void()> look_;
     static void PresetSettings()
     {
-        Bytes settings(92, 0);
-        RegSetKeyValueA(HKEY_CURRENT_USER, "Software\\Tolvex", "User_Vars", REG_BINARY, settings.data(), 92);
+        StoreSettings(Bytes(92, 0));
     }
 };
 
@@ -61,7 +60,7 @@ TEST_F(WinMainTest, AFirstRunStartsInOrderAndExitSavesEverythingThenEndsWithZero
               0u);
 
     EXPECT_EQ(ReadFileBytes("apps.tx").size(), 1028u);
-    EXPECT_EQ(SavedSettings(), MemorySettings());
+    EXPECT_EQ(ReadSettings(), MemorySettings());
 }
 
 TEST_F(WinMainTest, WithoutTheSystemsVersionTheShellIsTakenForNew)
@@ -100,7 +99,7 @@ TEST_F(WinMainTest, AnOldDataFileEndsStartUpWithoutABarOrASave)
               std::vector<std::string>{"Old data file found.  Please\ndelete it and restart Tolvex."});
     EXPECT_FALSE(barUnderBox);
     EXPECT_EQ(ReadFileBytes("apps.tx"), image);
-    EXPECT_EQ(SavedSettings(), Bytes(92, 0));
+    EXPECT_EQ(ReadSettings(), Bytes(92, 0));
 }
 
 // The process may end as soon as WM_ENDSESSION returns, and the open dialog
@@ -133,7 +132,7 @@ TEST_F(WinMainTest, TheSessionsEndUnderAnOpenDialogSavesAtOnceAndFreesNothing)
         ::testing::ExitedWithCode(0), "");
     SetEnvironmentVariableA("TOLVEX_TEST_FOLDER", NULL);
     EXPECT_TRUE(FileExists("apps.tx"));
-    EXPECT_FALSE(SavedSettings().empty());
+    EXPECT_FALSE(ReadSettings().empty());
 }
 
 }  // namespace
