@@ -1,5 +1,6 @@
-// The data file's bytes to records and back. The settings decoder is
-// checked by its fuzz target over the seeds (replay_uservars).
+// The menu list's records and operations, and the data file's bytes to
+// records and back. The settings decoder is checked by its fuzz target over
+// the seeds (replay_uservars).
 #include <gtest/gtest.h>
 
 #include <string.h>
@@ -22,7 +23,7 @@ Menus ManyEntries()
     return menus;
 }
 
-class CodecTest : public ::testing::Test {
+class StoreTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
@@ -32,6 +33,14 @@ protected:
     {
         FreeAllMenus();
         EXPECT_EQ(LiveBlocks(), 0);
+    }
+
+    static UserMenu* MenuAt(int i)
+    {
+        UserMenu* menu = g_menuHead;
+        while (i--)
+            menu = menu->next;
+        return menu;
     }
 
     // A failed decode must leave nothing behind.
@@ -61,7 +70,7 @@ protected:
 
 // A file this program wrote loads as the records it was written from and
 // is written again byte for byte, a buffer per system call, not a record.
-TEST_F(CodecTest, RecordsLoadAndSaveAgainByteForByte)
+TEST_F(StoreTest, RecordsLoadAndSaveAgainByteForByte)
 {
     Menus tricky = {
         {"&Tools",
@@ -95,7 +104,7 @@ TEST_F(CodecTest, RecordsLoadAndSaveAgainByteForByte)
     }
 }
 
-TEST_F(CodecTest, WhatADecodeComesTo)
+TEST_F(StoreTest, WhatADecodeComesTo)
 {
     Bytes partialMenu = DataFileImage({{"First", {{"c:\\x.exe", "", "", "x", 0}}}, {"Second", {}}});
     Bytes cut;
@@ -139,7 +148,7 @@ TEST_F(CodecTest, WhatADecodeComesTo)
 
 // A failed read is not the end of the file: taking it for one would load
 // part of the menus, and a save would write that part over the whole.
-TEST_F(CodecTest, NoMemoryOrAFailedReadWhileDecodingLeavesNothing)
+TEST_F(StoreTest, NoMemoryOrAFailedReadWhileDecodingLeavesNothing)
 {
     const struct {
         Menus menus;
@@ -162,7 +171,7 @@ TEST_F(CodecTest, NoMemoryOrAFailedReadWhileDecodingLeavesNothing)
     }
 }
 
-TEST_F(CodecTest, AFailedWriteEndsTheEncode)
+TEST_F(StoreTest, AFailedWriteEndsTheEncode)
 {
     MakeMenus(ManyEntries());
     for (int failAt : {0, 1, 2}) {
@@ -174,7 +183,7 @@ TEST_F(CodecTest, AFailedWriteEndsTheEncode)
     }
 }
 
-TEST_F(CodecTest, TextsWithoutTheirNulAreCutAtTheFieldsLastByte)
+TEST_F(StoreTest, TextsWithoutTheirNulAreCutAtTheFieldsLastByte)
 {
     Bytes image = DataFileImage({});
     Bytes menu(MENU_RECORD_SIZE, 'M');
@@ -192,7 +201,7 @@ TEST_F(CodecTest, TextsWithoutTheirNulAreCutAtTheFieldsLastByte)
     EXPECT_STREQ(ListFault(), nullptr);
 }
 
-TEST_F(CodecTest, TheCountWrittenIsTheNumberOfEntriesThatFollow)
+TEST_F(StoreTest, TheCountWrittenIsTheNumberOfEntriesThatFollow)
 {
     MakeMenus({{"M", {{"a", "", "", "a", 0}, {"b", "", "", "b", 0}}}, {"N", {{"c", "", "", "c", 0}}}});
     g_menuHead->count = 5;  // out of step with its chain
@@ -202,6 +211,116 @@ TEST_F(CodecTest, TheCountWrittenIsTheNumberOfEntriesThatFollow)
     ASSERT_EQ(Decode(saved), DATAFILE_OK);
     EXPECT_EQ(DescribeMenus(), "M:a,b|N:c");
     EXPECT_EQ(g_menuHead->count, 2);
+}
+
+TEST_F(StoreTest, NewRecordsAreEmptyAndNullWhenTheHeapIsExhausted)
+{
+    UserMenu* menu = NewUserMenu();
+    AppItem* app = NewAppItem();
+    EXPECT_STREQ(menu->name, "");
+    EXPECT_EQ(menu->count, 0);
+    EXPECT_EQ(menu->firstApp, nullptr);
+    EXPECT_EQ(menu->next, nullptr);
+    EXPECT_EQ(menu->prev, nullptr);
+    EXPECT_STREQ(app->path, "");
+    EXPECT_STREQ(app->workDir, "");
+    EXPECT_STREQ(app->params, "");
+    EXPECT_STREQ(app->name, "");
+    EXPECT_EQ(app->separatorBefore, 0u);
+    EXPECT_EQ(app->next, nullptr);
+    EXPECT_EQ(app->prev, nullptr);
+    FreeAppItem(app);
+    AppendUserMenu(NULL, menu);
+
+    FailAlloc(0);
+    EXPECT_EQ(NewUserMenu(), nullptr);
+    FailAlloc(0);
+    EXPECT_EQ(NewAppItem(), nullptr);
+    EXPECT_TRUE(Warnings().empty());
+}
+
+TEST_F(StoreTest, UnlinkKeepsTheListWholeAtEveryPosition)
+{
+    MakeMenus(FileMenus({{"A", {}}}));
+    UserMenu* only = g_menuHead;
+    UnlinkUserMenu(only);
+    EXPECT_EQ(g_menuHead, nullptr);
+    FreeUserMenu(only);
+    FreeUserMenu(nullptr);  // nothing to do
+
+    MakeMenus(FileMenus({{"A", {}}, {"B", {}}, {"C", {}}, {"D", {}}}));
+    FreeUserMenu(g_menuHead);  // the head
+    EXPECT_EQ(DescribeMenus(), "B:|C:|D:");
+    EXPECT_EQ(g_menuHead->prev, nullptr);
+    FreeUserMenu(g_menuHead->next);  // the middle
+    FreeUserMenu(g_menuHead->next);  // the last
+    EXPECT_EQ(DescribeMenus(), "B:");
+    EXPECT_STREQ(ListFault(), nullptr);
+}
+
+TEST_F(StoreTest, UnlinkAppItemLeavesTheOwnerAlone)
+{
+    MakeMenus(FileMenus({{"M", {"a", "b", "c"}}}));
+    UserMenu* menu = g_menuHead;
+    FreeAppItem(menu->firstApp->next);
+    EXPECT_EQ(menu->count, 3);  // lowering it is the caller's
+    EXPECT_EQ(menu->firstApp->next->prev, menu->firstApp);
+    EXPECT_STREQ(menu->firstApp->next->name, "c");
+    FreeAppItem(nullptr);
+    menu->count = 2;
+    EXPECT_STREQ(ListFault(), nullptr);
+}
+
+TEST_F(StoreTest, FindsTakeTheFirstMatchAndWarnWhenNoneMatches)
+{
+    EXPECT_EQ(FindUserMenu("&Apps"), nullptr);
+    MakeMenus(FileMenus({{"Twin", {"x", "-------", "x"}}, {"Twin", {}}}));
+    EXPECT_EQ(FindUserMenu("Twin"), g_menuHead);
+    EXPECT_EQ(FindUserMenu("twin"), nullptr);  // case counts
+    AppItem* first = g_menuHead->firstApp;
+    EXPECT_EQ(FindAppItem(first->next, "x"), first->next->next);
+    EXPECT_EQ(FindAppItem(first, "x"), first);
+    EXPECT_EQ(FindAppItem(first, "-------"), nullptr);  // the separator label, silently
+    EXPECT_EQ(FindAppItem(nullptr, "x"), nullptr);
+    EXPECT_EQ(FindAppItem(nullptr, "-------"), nullptr);
+    EXPECT_EQ(Warnings(),
+              (std::vector<std::string>{"Menu not found in linked list!", "Menu not found in linked list!",
+                                        "Application not found in linked list!"}));
+}
+
+TEST_F(StoreTest, MovingMenusSwapsNeighboursAndStopsAtTheEnds)
+{
+    MakeMenus(FileMenus({{"A", {}}, {"B", {}}, {"C", {}}, {"D", {}}}));
+    const struct {
+        int at, direction, moved;
+        const char* after;
+    } moves[] = {
+        {1, MOVE_UP, 1, "B:|A:|C:|D:"}, {0, MOVE_DOWN, 1, "A:|B:|C:|D:"}, {1, MOVE_DOWN, 1, "A:|C:|B:|D:"},
+        {3, MOVE_UP, 1, "A:|C:|D:|B:"}, {0, MOVE_UP, 0, "A:|C:|D:|B:"},   {3, MOVE_DOWN, 0, "A:|C:|D:|B:"},
+    };
+    for (const auto& m : moves) {
+        SCOPED_TRACE(m.after);
+        EXPECT_EQ(MoveUserMenu(MenuAt(m.at), m.direction), m.moved);
+        EXPECT_EQ(DescribeMenus(), m.after);
+        EXPECT_STREQ(ListFault(), nullptr);
+    }
+    EXPECT_EQ(MoveUserMenu(nullptr, MOVE_UP), 0);
+}
+
+TEST_F(StoreTest, MovingEntriesKeepsTheChainConsistent)
+{
+    MakeMenus(FileMenus({{"One", {"only"}}, {"M", {"a", "b", "c", "d"}}}));
+    AppItem* only = g_menuHead->firstApp;
+    EXPECT_EQ(MoveAppItem(only, MOVE_UP), 0);
+    EXPECT_EQ(MoveAppItem(only, MOVE_DOWN), 0);
+    EXPECT_EQ(g_menuHead->firstApp, only);
+
+    AppItem* b = MenuAt(1)->firstApp->next;
+    EXPECT_EQ(MoveAppItem(b->next, MOVE_UP), 1);  // c above b
+    EXPECT_EQ(MoveAppItem(b, MOVE_DOWN), 1);      // b below d
+    EXPECT_EQ(DescribeMenus(), "One:only|M:a,c,d,b");
+    EXPECT_EQ(MoveAppItem(nullptr, MOVE_DOWN), 0);
+    EXPECT_STREQ(ListFault(), nullptr);
 }
 
 }  // namespace
