@@ -130,7 +130,7 @@ TEST_F(MenuIconsTest, IconsAreKeptForTheSessionWhilePathsStayAndFreedWhenTheyGo)
 TEST_F(MenuIconsTest, ASlowPathShowsTheGenericIconUntilItsOwnComes)
 {
     seam::state.slowPath = "sleeping";
-    seam::state.slowMs = 2000;
+    seam::state.slowMs = 1000;  // a call, and a path not there takes two
     HMENU popup = StartTools({"d:\\sleeping\\tool.exe"});
     DWORD start = GetTickCount();
     Open(popup);

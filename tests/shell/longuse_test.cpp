@@ -48,7 +48,7 @@ TEST_F(BarTest, LongUseHoldsNoMoreThanTheFirstRoundDid)
         int times;
         std::function<void()> run;
     } steps[] = {
-        {"reload, rebuild and save", 100,
+        {"reload, rebuild and save", 20,
          [] {
              ClearBarMenus();
              FreeAllMenus();
