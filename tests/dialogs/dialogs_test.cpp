@@ -333,6 +333,7 @@ TEST_F(DialogTest, CommandsActOnTheSelectedRowsOwnRecord)
         {"m1 #1028", {}, "&Dup:c,d|&Dup:a,-------,a", "0,-1 11110000"},
         {"m0 a0 #1030 a2 #1031", {}, "&Dup:a,-------,a|&Dup:c,d", "0,2 11111111"},
         {"m1 a2 #1030", {}, "&Dup:a,-------,a|&Dup:d,c", "1,1 11111111"},
+        {"m1 a0 #1031", {}, "&Dup:a,-------,a|&Dup:d,c", "1,2 11111111"},
     };
     for (const auto& c : cases) {
         MakeMenus({{"&Dup", {"a", "-------", "a"}}, {"&Dup", {"c", "d"}}});
