@@ -15,7 +15,7 @@ bool Decode(const Bytes& bytes, size_t piece)
     Source in{bytes, piece};
     if (DecodeMenuList(DATAFILE_VERSION, ReadSource, &in) == DATAFILE_OK)
         return true;
-    Check(g_menuHead == NULL && LiveBlocks() == 0, "a failed decode left records");
+    Check(g_menuHead == NULL && liveBlocks == 0, "a failed decode left records");
     return false;
 }
 
@@ -29,7 +29,7 @@ Bytes Encode()
 void FreeRecords()
 {
     FreeAllMenus();
-    Check(LiveBlocks() == 0, "records left allocated");
+    Check(liveBlocks == 0, "records left allocated");
 }
 
 }  // namespace

@@ -10,12 +10,13 @@
 
 #include "base/report.h"
 
+int native::allocsToFailure = -1;
+int native::liveBlocks;
+std::vector<std::string> native::warnings;
+
 namespace {
 
 int s_heap;
-int s_liveBlocks;
-int s_allocsToFailure = -1;
-std::vector<std::string> s_warnings;
 
 std::string Field(const char* text, size_t size)
 {
@@ -31,28 +32,28 @@ HANDLE GetProcessHeap()
 
 void* HeapAlloc(HANDLE, DWORD, size_t size)
 {
-    if (s_allocsToFailure >= 0 && s_allocsToFailure-- == 0)
+    if (native::allocsToFailure >= 0 && native::allocsToFailure-- == 0)
         return NULL;
     void* block = malloc(size);
     if (!block)
         return NULL;
     // Never zeroed, as on Windows: a field written past its NUL shows.
     memset(block, 0xA5, size);
-    s_liveBlocks++;
+    native::liveBlocks++;
     return block;
 }
 
 BOOL HeapFree(HANDLE, DWORD, void* block)
 {
     if (block)
-        s_liveBlocks--;
+        native::liveBlocks--;
     free(block);
     return 1;
 }
 
 void ShowWarning(const char* text)
 {
-    s_warnings.push_back(text);
+    native::warnings.push_back(text);
 }
 
 namespace native {
@@ -60,23 +61,8 @@ namespace native {
 void Reset()
 {
     g_menuHead = NULL;
-    s_allocsToFailure = -1;
-    s_warnings.clear();
-}
-
-void FailAlloc(int nth)
-{
-    s_allocsToFailure = nth;
-}
-
-int LiveBlocks()
-{
-    return s_liveBlocks;
-}
-
-const std::vector<std::string>& Warnings()
-{
-    return s_warnings;
+    allocsToFailure = -1;
+    warnings.clear();
 }
 
 Menus ReadMenus()

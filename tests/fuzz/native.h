@@ -17,11 +17,11 @@ namespace native {
 // No menus, no warnings, and every allocation succeeds.
 void Reset();
 // The nth HeapAlloc from now (0: the next) returns null; -1: none does.
-void FailAlloc(int nth);
+extern int allocsToFailure;
 // Blocks handed out by HeapAlloc and not yet freed.
-int LiveBlocks();
+extern int liveBlocks;
 // The texts of the warning boxes shown since Reset.
-const std::vector<std::string>& Warnings();
+extern std::vector<std::string> warnings;
 
 using Menus = std::vector<FileMenu>;
 

@@ -32,7 +32,7 @@ protected:
     void TearDown() override
     {
         FreeAllMenus();
-        EXPECT_EQ(LiveBlocks(), 0);
+        EXPECT_EQ(liveBlocks, 0);
     }
 
     static UserMenu* MenuAt(int i)
@@ -49,7 +49,7 @@ protected:
         DataFileStatus status = DecodeMenuList(DATAFILE_VERSION, ReadSource, &in);
         if (status != DATAFILE_OK) {
             EXPECT_EQ(g_menuHead, nullptr);
-            EXPECT_EQ(LiveBlocks(), 0);
+            EXPECT_EQ(liveBlocks, 0);
         }
         return status;
     }
@@ -164,9 +164,9 @@ TEST_F(StoreTest, NoMemoryOrAFailedReadWhileDecodingLeavesNothing)
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "allocation " << c.failAlloc << ", read " << c.failRead);
         Source in{DataFileImage(c.menus), SIZE_MAX, c.failRead};
-        FailAlloc(c.failAlloc);
+        allocsToFailure = c.failAlloc;
         EXPECT_EQ(Decode(in), c.status);
-        FailAlloc(-1);
+        allocsToFailure = -1;
         FreeAllMenus();
     }
 }
@@ -232,11 +232,11 @@ TEST_F(StoreTest, NewRecordsAreEmptyAndNullWhenTheHeapIsExhausted)
     FreeAppItem(app);
     AppendUserMenu(NULL, menu);
 
-    FailAlloc(0);
+    allocsToFailure = 0;
     EXPECT_EQ(NewUserMenu(), nullptr);
-    FailAlloc(0);
+    allocsToFailure = 0;
     EXPECT_EQ(NewAppItem(), nullptr);
-    EXPECT_TRUE(Warnings().empty());
+    EXPECT_TRUE(warnings.empty());
 }
 
 TEST_F(StoreTest, UnlinkKeepsTheListWholeAtEveryPosition)
@@ -283,7 +283,7 @@ TEST_F(StoreTest, FindsTakeTheFirstMatchAndWarnWhenNoneMatches)
     EXPECT_EQ(FindAppItem(first, "-------"), nullptr);  // the separator label, silently
     EXPECT_EQ(FindAppItem(nullptr, "x"), nullptr);
     EXPECT_EQ(FindAppItem(nullptr, "-------"), nullptr);
-    EXPECT_EQ(Warnings(),
+    EXPECT_EQ(warnings,
               (std::vector<std::string>{"Menu not found in linked list!", "Menu not found in linked list!",
                                         "Application not found in linked list!"}));
 }
