@@ -55,6 +55,12 @@ TEST_F(BarRowsTest, MenusThatDoNotFitAcrossGetARowMoreAndTheStripFollows)
             strip = &call.data;
     ASSERT_TRUE(strip);
     EXPECT_EQ(Height(), strip->rc.bottom - strip->rc.top);
+    const LONG manyRows = Height();
+    g_userVars.stayOnTop = 0;  // as high without the toolbar's strip
+    ClearBarMenus();
+    TearDownBar();
+    StartBar();
+    EXPECT_EQ(manyRows, Height());
 
     relayOut({{"&Tools", {"a"}}});
     EXPECT_EQ(oneRow, Height());
