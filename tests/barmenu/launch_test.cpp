@@ -94,6 +94,14 @@ TEST_F(LaunchTest, EachFailureGivesOneWarning)
         EXPECT_EQ(c.result > 32 ? 1 : 0, LaunchApp(&app, true));
         EXPECT_EQ(c.text ? std::vector<std::string>{c.text} : std::vector<std::string>{}, seam::BoxTexts());
     }
+    seam::state.boxes.clear();
+    SetEnvironmentVariableA("TX_LONG", std::string(MAX_PATH, 'x').c_str());
+    app = Entry("%TX_LONG%");
+    EXPECT_EQ(0, LaunchApp(&app, false));
+    SetEnvironmentVariableA("TX_LONG", NULL);
+    EXPECT_EQ(seam::BoxTexts(),
+              std::vector<std::string>{"The entry's variables make its path, parameters\nor "
+                                       "working directory too long."});
 }
 
 // COM is started once before the first launch, apartment-threaded with OLE1
