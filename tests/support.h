@@ -42,3 +42,9 @@ private:
 
 // The texts of a menu's items, by position ("" for a separator).
 std::vector<std::string> MenuTexts(HMENU menu);
+// g_userVars as the registry keeps it.
+inline Bytes MemorySettings()
+{
+    const BYTE* data = reinterpret_cast<const BYTE*>(&g_userVars);
+    return Bytes(data, data + sizeof g_userVars);
+}

@@ -37,12 +37,6 @@ protected:
         return PeekMessageA(&msg, NULL, WM_QUIT, WM_QUIT, PM_NOREMOVE) != 0;
     }
 
-    static Bytes MemorySettings()
-    {
-        const BYTE* data = reinterpret_cast<const BYTE*>(&g_userVars);
-        return Bytes(data, data + sizeof g_userVars);
-    }
-
     static RECT BarRect()
     {
         RECT rect;

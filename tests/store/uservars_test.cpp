@@ -10,10 +10,7 @@ const char CORRUPT_TEXT[] = "Corrupt registry data.  Deleting\nand installing de
 // The defaults, in memory and stored.
 void ExpectDefaults()
 {
-    EXPECT_EQ(1, g_userVars.stayOnTop);
-    EXPECT_EQ(0, g_userVars.chime);
-    EXPECT_EQ(-1, g_userVars.reserved);
-    EXPECT_STREQ("", g_userVars.wavPath);
+    EXPECT_EQ(SettingsRecord(1, 0, -1, ""), MemorySettings());
     EXPECT_EQ(SettingsRecord(1, 0, -1, ""), ReadSettings());
 }
 
@@ -44,14 +41,12 @@ TEST_F(UserVarsTest, AFirstRunGreetsOnceAndWritesTheDefaults)
 
 TEST_F(UserVarsTest, AStoredRecordIsTakenWhole)
 {
-    StoreSettings(SettingsRecord(0, 7, 12345, "c:\\chime.wav"));
+    const Bytes stored = SettingsRecord(0, 7, 12345, "c:\\chime.wav");
+    StoreSettings(stored);
     int writes = seam::Calls("RegSetValueExA");
     LoadUserVars();
     EXPECT_TRUE(seam::state.boxes.empty());
-    EXPECT_EQ(0, g_userVars.stayOnTop);
-    EXPECT_EQ(7, g_userVars.chime);
-    EXPECT_EQ(12345, g_userVars.reserved);
-    EXPECT_STREQ("c:\\chime.wav", g_userVars.wavPath);
+    EXPECT_EQ(stored, MemorySettings());
     EXPECT_EQ(writes, seam::Calls("RegSetValueExA"));
 }
 
