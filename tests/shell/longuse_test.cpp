@@ -56,7 +56,7 @@ TEST_F(BarTest, LongUseHoldsNoMoreThanTheFirstRoundDid)
              BuildBarMenus();
              SaveMenuList();
          }},
-        {"Edit Menus with its setup dialogs", 5,
+        {"Edit Menus with its setup dialogs", 3,
          [&] {
              script.On("User Menus", editMenusWithSetups)
                  .On("Menu Setup", cancel)
@@ -64,17 +64,17 @@ TEST_F(BarTest, LongUseHoldsNoMoreThanTheFirstRoundDid)
                  .On("Application Setup", cancel);
              Send(WM_COMMAND, IDM_EDITMENUS);
          }},
-        {"Options, Cancel", 5,
+        {"Options, Cancel", 3,
          [&] {
              script.On("Tolvex Options", cancel);
              Send(WM_COMMAND, IDM_OPTIONS);
          }},
-        {"About, OK", 5,
+        {"About, OK", 3,
          [&] {
              script.On("About Tolvex", [](HWND dialog) { seam::Click(dialog, IDOK); });
              Send(WM_COMMAND, IDM_ABOUT);
          }},
-        {"a display change", 10, [] { Send(WM_DISPLAYCHANGE); }},
+        {"a display change", 5, [] { Send(WM_DISPLAYCHANGE); }},
     };
     seam::SetLocalTime(10, 30);
     StartBarOver({{"&Apps", {"a", "b", "c"}}, {"&Games", {"g"}}, {"&Tools", {}}});
