@@ -107,7 +107,8 @@ LONG FailureResult<LONG>(LONG)
     return static_cast<LONG>(GetLastError());
 }
 
-// The handles a call made, for the checks that they are given back.
+// The handles a call made, for the checks that they are given back. An icon
+// thread may give back a block of its own.
 template <typename R>
 static void NoteMade(const char*, R)
 {
@@ -115,6 +116,7 @@ static void NoteMade(const char*, R)
 template <typename T>
 static void NoteMade(const char* call, T* handle)
 {
+    std::lock_guard<std::mutex> hold(s_lock);
     if (handle && handle != INVALID_HANDLE_VALUE)
         s.made[call].insert(handle);
 }
@@ -134,7 +136,10 @@ SEAM_FAILABLES(SEAM_DEFINE)
 static BOOL(WINAPI* Real_HeapFree)(HANDLE, DWORD, LPVOID) = NULL;
 static BOOL WINAPI Seam_HeapFree(HANDLE heap, DWORD flags, LPVOID block)
 {
-    s.made["HeapAlloc"].erase(block);
+    {
+        std::lock_guard<std::mutex> hold(s_lock);
+        s.made["HeapAlloc"].erase(block);
+    }
     return Real_HeapFree(heap, flags, block);
 }
 
