@@ -32,10 +32,6 @@ protected:
         PostMessageA(g_hwndBar, WM_COMMAND, IDM_EXIT, 0);
     }
     static inline std::function<void()> look_;
-    static void PresetSettings()
-    {
-        StoreSettings(Bytes(92, 0));
-    }
 };
 
 TEST_F(WinMainTest, AFirstRunStartsInOrderAndExitSavesEverythingThenEndsWithZero)
@@ -65,7 +61,7 @@ TEST_F(WinMainTest, AFirstRunStartsInOrderAndExitSavesEverythingThenEndsWithZero
 
 TEST_F(WinMainTest, WithoutTheSystemsVersionTheShellIsTakenForNew)
 {
-    PresetSettings();
+    StoreSettings(Bytes(92, 0));  // no first run
     seam::Fail("GetVersionExA");
     LONG exStyle = 0;
     ExitWhenRunning([&] { exStyle = GetWindowLongA(g_hwndBar, GWL_EXSTYLE) & ~WS_EX_WINDOWEDGE; });
@@ -77,7 +73,7 @@ TEST_F(WinMainTest, NoClassOrNoWindowEndsQuietly)
 {
     for (const char* call : {"RegisterClassA", "CreateWindowExA"}) {
         SCOPED_TRACE(call);
-        PresetSettings();
+        StoreSettings(Bytes(92, 0));
         seam::Fail(call);
         EXPECT_EQ(Run(), 0);
         EXPECT_TRUE(seam::state.boxes.empty());
@@ -91,7 +87,7 @@ TEST_F(WinMainTest, AnOldDataFileEndsStartUpWithoutABarOrASave)
 {
     const Bytes image = {99, 0, 0, 0};
     WriteFileBytes("apps.tx", image);
-    PresetSettings();
+    StoreSettings(Bytes(92, 0));
     bool barUnderBox = true;
     seam::state.onBox = [&](const seam::Box&) { barUnderBox = FindWindowA(BAR_CLASS_NAME, NULL) != NULL; };
     EXPECT_EQ(seam::RunToExit([] { Run(); }), 0);
