@@ -4,7 +4,6 @@
 #include "dialogs/dialogs.h"
 
 #include "base/report.h"
-#include "base/text.h"
 #include "resources/resource.h"
 
 // One Application Setup dialog is open at a time.
@@ -31,11 +30,7 @@ static void OnInitDialog(HWND dialog, DialogRequest* request)
     }
     if (request->isNew && g_editStart.addTo) {
         // Made from a file dropped on the bar.
-        const AppItem& prefill = g_editStart.prefill;
-        CopyText(s_app->path, sizeof s_app->path, prefill.path);
-        CopyText(s_app->name, sizeof s_app->name, prefill.name);
-        CopyText(s_app->params, sizeof s_app->params, prefill.params);
-        CopyText(s_app->workDir, sizeof s_app->workDir, prefill.workDir);
+        CopyAppTexts(s_app, &g_editStart.prefill);
         g_editStart.addTo = NULL;
     }
     s_row = SendDlgItemMessageA(g_hwndEdit, IDC_APPLIST, LB_GETCURSEL, 0, 0);
@@ -62,10 +57,7 @@ static void OnOK(HWND dialog)
     }
     ReadEditText(dialog, IDC_APPPARAMS, edited.params, sizeof edited.params);
     ReadEditText(dialog, IDC_APPWORKDIR, edited.workDir, sizeof edited.workDir);
-    CopyText(s_app->path, sizeof s_app->path, edited.path);
-    CopyText(s_app->name, sizeof s_app->name, edited.name);
-    CopyText(s_app->params, sizeof s_app->params, edited.params);
-    CopyText(s_app->workDir, sizeof s_app->workDir, edited.workDir);
+    CopyAppTexts(s_app, &edited);
 
     HWND list = GetDlgItem(g_hwndEdit, IDC_APPLIST);
     if (s_request->isNew) {

@@ -7,7 +7,6 @@
 #include "base/dpi.h"
 #include "base/report.h"
 #include "base/syslib.h"
-#include "base/text.h"
 #include "resources/resource.h"
 
 HWND g_hwndEdit = NULL;
@@ -131,6 +130,23 @@ static LRESULT EntryRow(const UserMenu* menu, const AppItem* entry)
     for (const AppItem* app = menu->firstApp; app && app != entry; app = app->next)
         row += app->separatorBefore ? 2 : 1;
     return entry->separatorBefore ? row + 1 : row;
+}
+
+// The menu's row in the menus list.
+static int MenuRow(const UserMenu* menu)
+{
+    int row = 0;
+    for (const UserMenu* m = g_menuHead; m && m != menu; m = m->next)
+        row++;
+    return row;
+}
+
+static AppItem* LastEntry(const UserMenu* menu)
+{
+    AppItem* last = NULL;
+    for (AppItem* app = menu->firstApp; app; app = app->next)
+        last = app;
+    return last;
 }
 
 static int EntryCount(const UserMenu* menu)
@@ -283,6 +299,16 @@ static INT_PTR OnListKey(HWND dialog, WORD key, HWND list)
 
 static const char NO_ROOM_FOR_APP_TEXT[] = "There is no room for another application in this menu.";
 
+// Whether an entry added at the end of the menu would get a command id;
+// false after a warning.
+static bool RoomForEntry(const UserMenu* menu)
+{
+    if (AppCommandId(MenuRow(menu) + 1, EntryCount(menu) + 1) != 0)
+        return true;
+    ShowWarning(NO_ROOM_FOR_APP_TEXT);
+    return false;
+}
+
 static void AddMenu(HWND dialog)
 {
     UserMenu* last = NULL;
@@ -301,18 +327,9 @@ static void AddMenu(HWND dialog)
 
 static void AddApp(HWND dialog)
 {
-    LRESULT row = ListMessage(dialog, IDC_MENULIST, LB_GETCURSEL);
     UserMenu* menu = SelectedMenu(dialog, "Please select a menu first.");
-    if (!menu)
-        return;
-    AppItem* last = NULL;
-    for (AppItem* app = menu->firstApp; app; app = app->next)
-        last = app;
-    if (AppCommandId(static_cast<int>(row) + 1, EntryCount(menu) + 1) == 0) {
-        ShowWarning(NO_ROOM_FOR_APP_TEXT);
-        return;
-    }
-    OpenSetup(dialog, IDD_APPSETUP, AppProc, last, menu, 1);
+    if (menu && RoomForEntry(menu))
+        OpenSetup(dialog, IDD_APPSETUP, AppProc, LastEntry(menu), menu, 1);
 }
 
 static void DeleteMenuAndApps(HWND dialog)
@@ -431,15 +448,6 @@ static void AddSeparator(HWND dialog)
 // Posted to itself once open: Application Setup for g_editStart's entry.
 enum { WM_ADD_PREFILLED = WM_APP + 1 };
 
-// The menu's row in the menus list.
-static int MenuRow(const UserMenu* menu)
-{
-    int row = 0;
-    for (const UserMenu* m = g_menuHead; m && m != menu; m = m->next)
-        row++;
-    return row;
-}
-
 // One new entry per file at the end of the menu shown, as New App adds it.
 static void AddDroppedFiles(HWND dialog, HDROP drop)
 {
@@ -451,13 +459,8 @@ static void AddDroppedFiles(HWND dialog, HDROP drop)
     auto query = SystemProc<decltype(&DragQueryFileW)>("shell32.dll", "DragQueryFileW");
     UINT files = query ? query(drop, 0xFFFFFFFF, NULL, 0) : 0;
     for (UINT i = 0; i < files; i++) {
-        AppItem* last = NULL;
-        for (AppItem* app = menu->firstApp; app; app = app->next)
-            last = app;
-        if (AppCommandId(MenuRow(menu) + 1, EntryCount(menu) + 1) == 0) {
-            ShowWarning(NO_ROOM_FOR_APP_TEXT);
+        if (!RoomForEntry(menu))
             return;
-        }
         AppItem entry;
         if (!DroppedEntry(drop, i, &entry))
             continue;
@@ -466,11 +469,8 @@ static void AddDroppedFiles(HWND dialog, HDROP drop)
             ShowWarning("Not enough memory for a new application.");
             return;
         }
-        CopyText(app->path, sizeof app->path, entry.path);
-        CopyText(app->name, sizeof app->name, entry.name);
-        CopyText(app->params, sizeof app->params, entry.params);
-        CopyText(app->workDir, sizeof app->workDir, entry.workDir);
-        AppendAppItem(menu, last, app);
+        CopyAppTexts(app, &entry);
+        AppendAppItem(menu, LastEntry(menu), app);
         AppendRow(dialog, IDC_APPLIST, app->name);
         FitListWidth(dialog, IDC_APPLIST);
     }
@@ -479,17 +479,12 @@ static void AddDroppedFiles(HWND dialog, HDROP drop)
 // Opened on an entry: its menu and its row selected, as a user's clicks would.
 static void SelectEntry(HWND dialog, const AppItem* target)
 {
-    int menuRow = 0;
-    for (UserMenu* menu = g_menuHead; menu; menu = menu->next, menuRow++) {
-        int row = 0;
-        for (const AppItem* app = menu->firstApp; app; app = app->next, row++) {
-            if (app->separatorBefore)
-                row++;
+    for (UserMenu* menu = g_menuHead; menu; menu = menu->next) {
+        for (const AppItem* app = menu->firstApp; app; app = app->next) {
             if (app != target)
                 continue;
-            ListMessage(dialog, IDC_MENULIST, LB_SETCURSEL, static_cast<WPARAM>(menuRow));
-            OnMenuList(dialog, LBN_SELCHANGE);
-            ListMessage(dialog, IDC_APPLIST, LB_SETCURSEL, static_cast<WPARAM>(row));
+            SelectListRow(dialog, IDC_MENULIST, MenuRow(menu));
+            SelectListRow(dialog, IDC_APPLIST, EntryRow(menu, app));
             return;
         }
     }
@@ -502,8 +497,7 @@ static void StartAsAsked(HWND dialog)
     g_editStart.select = NULL;
     if (!g_editStart.addTo)
         return;
-    ListMessage(dialog, IDC_MENULIST, LB_SETCURSEL, static_cast<WPARAM>(MenuRow(g_editStart.addTo)));
-    OnMenuList(dialog, LBN_SELCHANGE);
+    SelectListRow(dialog, IDC_MENULIST, MenuRow(g_editStart.addTo));
     PostMessageA(dialog, WM_ADD_PREFILLED, 0, 0);
 }
 

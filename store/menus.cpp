@@ -4,6 +4,7 @@
 #include <string.h>
 
 #include "base/report.h"
+#include "base/text.h"
 
 const char SEPARATOR_LABEL[] = "-------";
 
@@ -41,6 +42,14 @@ AppItem* NewAppItem()
 {
     void* block = HeapAlloc(GetProcessHeap(), 0, sizeof(AppItem));
     return block ? InitAppItem(static_cast<AppItem*>(block)) : NULL;
+}
+
+void CopyAppTexts(AppItem* to, const AppItem* from)
+{
+    CopyText(to->path, sizeof to->path, from->path);
+    CopyText(to->workDir, sizeof to->workDir, from->workDir);
+    CopyText(to->params, sizeof to->params, from->params);
+    CopyText(to->name, sizeof to->name, from->name);
 }
 
 void AppendUserMenu(UserMenu* last, UserMenu* menu)

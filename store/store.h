@@ -38,6 +38,8 @@ UserMenu* InitUserMenu(UserMenu* menu);
 UserMenu* NewUserMenu();
 AppItem* InitAppItem(AppItem* app);
 AppItem* NewAppItem();
+// The entry's four texts, not its links or its separator.
+void CopyAppTexts(AppItem* to, const AppItem* from);
 void AppendUserMenu(UserMenu* last, UserMenu* menu);
 void AppendAppItem(UserMenu* menu, AppItem* last, AppItem* app);
 void UnlinkUserMenu(UserMenu* menu);
