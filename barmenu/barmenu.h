@@ -61,6 +61,10 @@ int UpdateClock();
 int PlayWavFile(const char* path, DWORD flags);
 extern const char WAV_FAILED_TEXT[];
 
+// The entry keeps what the user typed, so that one apps.tx serves every
+// machine; the shell gets the variables' values of now. An unknown
+// variable stays as it is. False when the result does not fit in `size`.
+bool ExpandVariables(const char* text, char* out, DWORD size);
 // Starts an entry through the shell with its %VARIABLES% expanded;
 // `elevated` asks for the administrator's rights ("runas").
 int LaunchApp(const AppItem* app, bool elevated = false);

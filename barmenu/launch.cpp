@@ -9,10 +9,7 @@
 
 static const char NOT_FOUND_TEXT[] = "File/Executable not found.\nCheck application setup.";
 
-// The entry keeps what the user typed, so that one apps.tx serves every
-// machine; the shell gets the variables' values of now. An unknown
-// variable stays as it is.
-static bool Expand(const char* text, char* out, DWORD size)
+bool ExpandVariables(const char* text, char* out, DWORD size)
 {
     DWORD len = ExpandEnvironmentStringsA(text, out, size);
     return len != 0 && len <= size;
@@ -35,8 +32,8 @@ int LaunchApp(const AppItem* app, bool elevated)
     char path[MAX_PATH];
     char params[1024];
     char workDir[MAX_PATH];
-    if (!Expand(app->path, path, sizeof path) || !Expand(app->params, params, sizeof params) ||
-        !Expand(app->workDir, workDir, sizeof workDir)) {
+    if (!ExpandVariables(app->path, path, sizeof path) || !ExpandVariables(app->params, params, sizeof params) ||
+        !ExpandVariables(app->workDir, workDir, sizeof workDir)) {
         ShowWarning("The entry's variables make its path, parameters\nor working directory too long.");
         return 0;
     }
@@ -72,7 +69,8 @@ int LaunchApp(const AppItem* app, bool elevated)
 int ShowAppLocation(const AppItem* app)
 {
     char path[MAX_PATH];
-    DWORD attributes = Expand(app->path, path, sizeof path) ? GetFileAttributesA(path) : INVALID_FILE_ATTRIBUTES;
+    DWORD attributes =
+        ExpandVariables(app->path, path, sizeof path) ? GetFileAttributesA(path) : INVALID_FILE_ATTRIBUTES;
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         ShowWarning(NOT_FOUND_TEXT);
         return 0;

@@ -268,8 +268,7 @@ static IconBatch* MissingIcons(HMENU popup, int items, int size)
         IconJob& job = batch->jobs[batch->count++];
         CopyText(job.key, sizeof job.key, app->path);
         // "%ProgramFiles%\..." as the launch reaches it.
-        DWORD len = ExpandEnvironmentStringsA(app->path, job.path, sizeof job.path);
-        if (len == 0 || len > sizeof job.path)
+        if (!ExpandVariables(app->path, job.path, sizeof job.path))
             CopyText(job.path, sizeof job.path, app->path);
         entry->pending = true;
     }
