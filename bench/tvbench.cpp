@@ -41,6 +41,23 @@ double Ms(const LARGE_INTEGER& from, const LARGE_INTEGER& to)
     return 1000.0 * (double)(to.QuadPart - from.QuadPart) / (double)frequency.QuadPart;
 }
 
+// A menu's record, of `apps` entries, and an entry's, as apps.tx holds them.
+bool WriteMenu(FILE* file, const char* name, LONG apps)
+{
+    unsigned char menu[MENU_RECORD] = {};
+    PutText(menu, MENU_NAME, name);
+    memcpy(menu + MENU_COUNT_AT, &apps, 4);
+    return fwrite(menu, sizeof menu, 1, file) == 1;
+}
+
+bool WriteApp(FILE* file, const char* name, const char* path)
+{
+    unsigned char app[APP_RECORD] = {};
+    PutText(app + APP_NAME_AT, APP_NAME, name);
+    PutText(app, APP_PATH, path);
+    return fwrite(app, sizeof app, 1, file) == 1;
+}
+
 // make-data FILE MENUS APPS: a data file of MENUS menus of APPS entries each,
 // too big for write-data's command line.
 int MakeData(char** argv)
@@ -52,18 +69,12 @@ int MakeData(char** argv)
     LONG version = 100;
     bool ok = fwrite(&version, 4, 1, file) == 1;
     for (LONG k = 1; k <= menus && ok; ++k) {
-        unsigned char menu[MENU_RECORD] = {};
         char text[32];
         snprintf(text, sizeof text, "Menu %ld", (long)k);
-        PutText(menu, MENU_NAME, text);
-        memcpy(menu + MENU_COUNT_AT, &apps, 4);
-        ok = fwrite(menu, sizeof menu, 1, file) == 1;
+        ok = WriteMenu(file, text, apps);
         for (LONG j = 1; j <= apps && ok; ++j) {
-            unsigned char app[APP_RECORD] = {};
             snprintf(text, sizeof text, "Application %ld.%ld", (long)k, (long)j);
-            PutText(app + APP_NAME_AT, APP_NAME, text);
-            PutText(app, APP_PATH, "C:\\windows\\notepad.exe");
-            ok = fwrite(app, sizeof app, 1, file) == 1;
+            ok = WriteApp(file, text, "C:\\windows\\notepad.exe");
         }
     }
     return fclose(file) == 0 && ok ? 0 : 1;
@@ -92,18 +103,12 @@ int MakeIconData(char** argv)
     FILE* file = fopen(argv[0], "wb");
     if (!file || n < 100)
         return 1;
-    LONG version = 100, apps = 100;
-    unsigned char menu[MENU_RECORD] = {};
-    PutText(menu, MENU_NAME, "&Icons");
-    memcpy(menu + MENU_COUNT_AT, &apps, 4);
-    bool ok = fwrite(&version, 4, 1, file) == 1 && fwrite(menu, sizeof menu, 1, file) == 1;
+    LONG version = 100;
+    bool ok = fwrite(&version, 4, 1, file) == 1 && WriteMenu(file, "&Icons", 100);
     for (int j = 0; j < 100 && ok; ++j) {
-        unsigned char app[APP_RECORD] = {};
         char text[32];
         snprintf(text, sizeof text, "Program %d", j + 1);
-        PutText(app + APP_NAME_AT, APP_NAME, text);
-        PutText(app, APP_PATH, paths[j]);
-        ok = fwrite(app, sizeof app, 1, file) == 1;
+        ok = WriteApp(file, text, paths[j]);
     }
     return fclose(file) == 0 && ok ? 0 : 1;
 }
